@@ -1,0 +1,43 @@
+# The two commands a newcomer types: `make run` and `make test`. Both install what is missing
+# from Debian's packages first (as root), then configure and build a Release build.
+
+BUILD ?= build
+CMAKE_FLAGS ?=
+
+# Build and test tools, and what the program needs at run time (a CJK font for the Chinese).
+DEPS := cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libgl-dev fonts-noto-cjk \
+        xvfb xauth xdotool x11-utils imagemagick dbus dbus-x11 at-spi2-core python3-pyatspi \
+        trayer desktop-file-utils appstream dpkg-dev file clang libclang-rt-14-dev \
+        qt6-gtk-platformtheme
+
+.PHONY: all deps configure build run test clean
+
+all: build
+
+deps:
+	@missing=$$(for p in $(DEPS); do \
+	    dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q 'install ok installed' || echo $$p; \
+	  done); \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing missing packages:" $$missing; \
+	  if [ "$$(id -u)" -ne 0 ]; then SUDO=sudo; else SUDO=; fi; \
+	  $$SUDO apt-get update -q && \
+	  DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y -q --no-install-recommends $$missing; \
+	fi
+
+configure: deps
+	@if [ ! -f $(BUILD)/build.ninja ]; then \
+	  cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS); \
+	fi
+
+build: configure
+	cmake --build $(BUILD)
+
+run: build
+	./$(BUILD)/kelvane
+
+test: build
+	ctest --test-dir $(BUILD) --output-on-failure -j2
+
+clean:
+	rm -rf $(BUILD)

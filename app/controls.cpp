@@ -1,0 +1,437 @@
+#include "controls.h"
+
+#include "keys.h"
+#include "services.h"
+
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QPainter>
+#include <QRegularExpression>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+
+#include <cmath>
+
+namespace twips {
+
+int toPixels(int twips) { return int(std::lround(twips / double(perPixel))); }
+
+QRect toPixels(int left, int top, int width, int height)
+{
+    return QRect(toPixels(left), toPixels(top), toPixels(width), toPixels(height));
+}
+
+} // namespace twips
+
+QColor systemColor(int index)
+{
+    // The classic desktop scheme the layouts were drawn against.
+    switch (index) {
+    case 4: return QColor(212, 208, 200);   // menu
+    case 5: return QColor(255, 255, 255);   // window background
+    case 8: return QColor(0, 0, 0);         // window text
+    case 13: return QColor(10, 36, 106);    // highlight
+    case 15: return QColor(212, 208, 200);  // button face
+    case 18: return QColor(0, 0, 0);        // button text
+    case 19: return QColor(212, 208, 200);  // inactive caption text
+    default: return QColor(0, 0, 0);
+    }
+}
+
+QColor rgbColor(int red, int green, int blue) { return QColor(red, green, blue); }
+
+QFont songFont(qreal pointSize)
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("SimSun"), QStringLiteral("宋体"),
+                      QStringLiteral("Noto Serif CJK SC"), QStringLiteral("Noto Sans CJK SC"),
+                      QStringLiteral("WenQuanYi Zen Hei"), QStringLiteral("AR PL UMing CN")});
+    font.setPointSizeF(pointSize);
+    font.setWeight(QFont::Normal);
+    return font;
+}
+
+// --- Placement
+
+void Placement::place(int left, int top, int width, int height)
+{
+    left_ = left;
+    top_ = top;
+    width_ = width;
+    height_ = height;
+    apply();
+}
+
+void Placement::setLeft(int v)
+{
+    left_ = v;
+    self_->move(twips::toPixels(left_), twips::toPixels(top_));
+}
+
+void Placement::setTop(int v)
+{
+    top_ = v;
+    self_->move(twips::toPixels(left_), twips::toPixels(top_));
+}
+
+void Placement::setWidth(int v)
+{
+    width_ = v;
+    apply();
+}
+
+void Placement::setHeight(int v)
+{
+    height_ = v;
+    apply();
+}
+
+void Placement::apply() { self_->setGeometry(twips::toPixels(left_, top_, width_, height_)); }
+
+// --- Label
+
+Label::Label(QWidget *parent, const QString &name, int left, int top, int width, int height)
+    : QLabel(parent), Placement(this)
+{
+    setObjectName(name);
+    setTextFormat(Qt::PlainText);
+    setWordWrap(true);
+    setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    setForeColor(systemColor(18));
+    place(left, top, width, height);
+}
+
+void Label::setCaption(const QString &caption)
+{
+    if (caption != text())
+        setText(caption);
+}
+
+void Label::setForeColor(const QColor &color)
+{
+    QPalette p = palette();
+    p.setColor(QPalette::WindowText, color);
+    setPalette(p);
+}
+
+QColor Label::ForeColor() const { return palette().color(QPalette::WindowText); }
+
+void Label::setBackColor(const QColor &color)
+{
+    QPalette p = palette();
+    p.setColor(QPalette::Window, color);
+    setPalette(p);
+    setAutoFillBackground(true);
+}
+
+// --- CommandButton
+
+CommandButton::CommandButton(QWidget *parent, const QString &name, const QString &caption,
+                             int left, int top, int width, int height)
+    : QPushButton(caption, parent), Placement(this)
+{
+    setObjectName(name);
+    setAutoDefault(false);
+    place(left, top, width, height);
+    connect(this, &QPushButton::clicked, this, [this] {
+        if (onClick)
+            onClick();
+    });
+}
+
+void CommandButton::setEnabled(bool enabled)
+{
+    QWidget *top = window();
+    const bool hadFocus = top->focusWidget() == this;
+    QPushButton::setEnabled(enabled);
+    // Qt passes the focus on to the next control; where there is none the window itself
+    // holds it, so its own key handler sees the keys.
+    if (!enabled && hadFocus) {
+        QWidget *now = top->focusWidget();
+        if (now == nullptr || now == this || !now->isEnabled())
+            top->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+// --- OptionButton
+
+OptionButton::OptionButton(QWidget *parent, const QString &name, const QString &caption,
+                           int left, int top, int width, int height)
+    : QRadioButton(caption, parent), Placement(this)
+{
+    setObjectName(name);
+    place(left, top, width, height);
+}
+
+// --- TextBox
+
+TextBox::TextBox(QWidget *parent, const QString &name, Lines lines, int left, int top,
+                 int width, int height)
+    : QPlainTextEdit(parent), Placement(this), lines_(lines)
+{
+    setObjectName(name);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setTabChangesFocus(true);
+    setContextMenuPolicy(Qt::NoContextMenu);
+    setAcceptDrops(false);
+    if (lines == Lines::Single)
+        setLineWrapMode(QPlainTextEdit::NoWrap);
+    setAccessibleName(name);
+    place(left, top, width, height);
+    connect(this, &QPlainTextEdit::textChanged, this, [this] {
+        if (onChange)
+            onChange();
+    });
+}
+
+QString TextBox::Text() const
+{
+    QString text = toPlainText();
+    if (lines_ == Lines::Multi)
+        text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+    return text;
+}
+
+QString TextBox::fitToLines(QString text) const
+{
+    if (lines_ == Lines::Single) {
+        // A one-line box keeps what comes before the first line break, as pasting into a
+        // one-line edit field does.
+        const qsizetype cut = text.indexOf(QRegularExpression(QStringLiteral("[\r\n]")));
+        if (cut >= 0)
+            text.truncate(cut);
+        return text;
+    }
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
+void TextBox::setText(const QString &text)
+{
+    const QString plain = fitToLines(text);
+    if (plain == toPlainText())
+        return;
+    setPlainText(plain);
+}
+
+qsizetype TextBox::TextLength() const
+{
+    const QTextDocument *doc = document();
+    const qsizetype chars = doc->characterCount() - 1; // the last block's separator
+    if (lines_ == Lines::Single)
+        return chars;
+    // Each further block is one line break, reported as CR LF: one more than it holds.
+    return chars + (doc->blockCount() - 1);
+}
+
+int TextBox::SelLength() const
+{
+    const QTextCursor c = textCursor();
+    return c.selectionEnd() - c.selectionStart();
+}
+
+void TextBox::setSelLength(int length)
+{
+    QTextCursor c = textCursor();
+    const int start = c.selectionStart();
+    c.setPosition(start);
+    if (length > 0)
+        c.setPosition(qMin(start + length, document()->characterCount() - 1),
+                      QTextCursor::KeepAnchor);
+    setTextCursor(c);
+}
+
+void TextBox::SetFocus() { setFocus(Qt::OtherFocusReason); }
+
+void TextBox::focusInEvent(QFocusEvent *event)
+{
+    QPlainTextEdit::focusInEvent(event);
+    // Coming back to the program is not the user moving to this box.
+    if (event->reason() == Qt::ActiveWindowFocusReason || event->reason() == Qt::PopupFocusReason)
+        return;
+    if (onGotFocus)
+        onGotFocus();
+}
+
+bool TextBox::raiseKeyPress(int &keyAscii)
+{
+    if (onKeyPress)
+        onKeyPress(keyAscii);
+    return keyAscii != 0;
+}
+
+void TextBox::typeText(const QString &text)
+{
+    if (locked_ || text.isEmpty())
+        return;
+    QTextCursor c = textCursor();
+    c.insertText(text);
+    setTextCursor(c);
+    ensureCursorVisible();
+}
+
+void TextBox::keyPressEvent(QKeyEvent *event)
+{
+    const int key = event->key();
+    const bool chord = event->modifiers() & (Qt::ControlModifier | Qt::AltModifier);
+    if ((key == Qt::Key_Tab || key == Qt::Key_Backtab) && !chord) {
+        focusNextPrevChild(key == Qt::Key_Tab && !(event->modifiers() & Qt::ShiftModifier));
+        return;
+    }
+    event->accept();
+
+    int keyCode = keys::keyCode(*event);
+    if (keyCode != 0 && onKeyDown)
+        onKeyDown(keyCode, keys::shiftState(*event));
+    if (keyCode == 0 && keys::keyCode(*event) != 0)
+        return; // cancelled by the KeyDown handler
+
+    const QString chars = keys::characters(*event);
+    if (chars.isEmpty()) {
+        // Keys without a character: editing keys only while unlocked, the rest as usual.
+        const bool deletes = key == Qt::Key_Delete;
+        const bool pastes = event->matches(QKeySequence::Paste);
+        const bool moves = event->matches(QKeySequence::Copy) ||
+                           event->matches(QKeySequence::SelectAll) || key == Qt::Key_Left ||
+                           key == Qt::Key_Right || key == Qt::Key_Up || key == Qt::Key_Down ||
+                           key == Qt::Key_Home || key == Qt::Key_End ||
+                           key == Qt::Key_PageUp || key == Qt::Key_PageDown;
+        if (moves || ((deletes || pastes) && !locked_))
+            QPlainTextEdit::keyPressEvent(event);
+        return;
+    }
+
+    for (QChar ch : chars) {
+        int code = ch.unicode();
+        if (!raiseKeyPress(code))
+            continue;
+        switch (code) {
+        case 8:
+            if (!locked_) {
+                QTextCursor c = textCursor();
+                if (c.hasSelection())
+                    c.removeSelectedText();
+                else
+                    c.deletePreviousChar();
+                setTextCursor(c);
+            }
+            break;
+        case 13:
+            if (lines_ == Lines::Multi)
+                typeText(QStringLiteral("\n"));
+            break;
+        case 3: copy(); break;
+        case 22:
+            if (!locked_)
+                paste();
+            break;
+        case 24:
+            if (!locked_)
+                cut();
+            break;
+        case 26:
+            if (!locked_)
+                undo();
+            break;
+        default:
+            // Other control characters insert nothing.
+            if (code >= 32 && code != 127)
+                typeText(QString(QChar(char16_t(code))));
+            break;
+        }
+    }
+}
+
+void TextBox::inputMethodEvent(QInputMethodEvent *event)
+{
+    const QString commit = event->commitString();
+    if (!commit.isEmpty()) {
+        int keyCode = keys::imeProcessKey;
+        if (onKeyDown)
+            onKeyDown(keyCode, 0);
+        if (keyCode != 0) {
+            for (QChar ch : commit) {
+                int code = ch.unicode();
+                if (raiseKeyPress(code) && code >= 32 && code != 127)
+                    typeText(QString(QChar(char16_t(code))));
+            }
+        }
+    }
+    // Let the box draw what the input method is still composing.
+    QInputMethodEvent preedit(locked_ ? QString() : event->preeditString(),
+                              event->attributes());
+    QPlainTextEdit::inputMethodEvent(&preedit);
+    event->accept();
+}
+
+bool TextBox::canInsertFromMimeData(const QMimeData *source) const
+{
+    return !locked_ && source->hasText();
+}
+
+void TextBox::insertFromMimeData(const QMimeData *source)
+{
+    if (locked_ || !source->hasText())
+        return;
+    typeText(fitToLines(source->text()));
+}
+
+// --- Line
+
+Line::Line(QWidget *parent, const QString &name, int x1, int y1, int x2, int y2,
+           const QColor &color)
+    : QWidget(parent), from_(x1, y1), to_(x2, y2), color_(color)
+{
+    setObjectName(name);
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    const int left = twips::toPixels(qMin(x1, x2));
+    const int top = twips::toPixels(qMin(y1, y2));
+    const int right = twips::toPixels(qMax(x1, x2));
+    const int bottom = twips::toPixels(qMax(y1, y2));
+    setGeometry(left, top, right - left + 1, bottom - top + 1);
+    lower();
+}
+
+void Line::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setPen(QPen(color_, 1));
+    const QPoint origin(twips::toPixels(qMin(from_.x(), to_.x())),
+                        twips::toPixels(qMin(from_.y(), to_.y())));
+    painter.drawLine(QPoint(twips::toPixels(from_.x()), twips::toPixels(from_.y())) - origin,
+                     QPoint(twips::toPixels(to_.x()), twips::toPixels(to_.y())) - origin);
+}
+
+// --- Timer
+
+Timer::Timer(TimeSource &time, std::function<void()> onTimer)
+    : driver_(time.createTimer(std::move(onTimer)))
+{
+}
+
+Timer::~Timer() = default;
+
+void Timer::setInterval(int ms)
+{
+    interval_ = qMax(0, ms);
+    update();
+}
+
+void Timer::setEnabled(bool enabled)
+{
+    if (enabled == enabled_)
+        return;
+    enabled_ = enabled;
+    update();
+}
+
+void Timer::update()
+{
+    if (enabled_ && interval_ > 0)
+        driver_->start(interval_);
+    else
+        driver_->stop();
+}

@@ -1,0 +1,175 @@
+#include "form.h"
+
+#include "controls.h"
+#include "keys.h"
+#include "program.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+// --- FormWindow
+
+FormWindow::FormWindow()
+{
+    QPalette p = palette();
+    p.setColor(QPalette::Window, systemColor(19));
+    setPalette(p);
+    setAutoFillBackground(true);
+}
+
+void FormWindow::closeEvent(QCloseEvent *event)
+{
+    event->accept();
+    if (onClose)
+        onClose();
+}
+
+void FormWindow::keyPressEvent(QKeyEvent *event)
+{
+    // Key preview is off: the window's own handler sees only keys typed while the window
+    // itself holds the focus, not keys its controls pass on.
+    QWidget *focus = focusWidget();
+    if (focus != nullptr && focus != this) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    int keyCode = keys::keyCode(*event);
+    if (keyCode != 0 && onKeyDown)
+        onKeyDown(keyCode, keys::shiftState(*event));
+    event->accept();
+}
+
+void FormWindow::mouseMoveEvent(QMouseEvent *event)
+{
+    if (!onMouseMove) {
+        QWidget::mouseMoveEvent(event);
+        return;
+    }
+    const Qt::MouseButtons b = event->buttons();
+    const int button = (b & Qt::LeftButton ? 1 : 0) | (b & Qt::RightButton ? 2 : 0) |
+                       (b & Qt::MiddleButton ? 4 : 0);
+    const Qt::KeyboardModifiers m = event->modifiers();
+    const int shift = (m & Qt::ShiftModifier ? 1 : 0) | (m & Qt::ControlModifier ? 2 : 0) |
+                      (m & Qt::AltModifier ? 4 : 0);
+    onMouseMove(button, shift, float(event->position().x() * twips::perPixel),
+                float(event->position().y() * twips::perPixel));
+}
+
+// --- Form
+
+Form::Form(Program &program, QString name) : program_(program), name_(std::move(name)) {}
+
+Form::~Form()
+{
+    controls_.reset();
+    delete window_;
+    for (const QPointer<FormWindow> &w : closing_)
+        delete w.data();
+}
+
+void Form::dispatch(const std::function<void()> &f) { program_.dispatch(f); }
+
+void Form::load()
+{
+    if (window_ != nullptr || loading_)
+        return;
+    loading_ = true;
+    ++generation_;
+    window_ = new FormWindow;
+    window_->setObjectName(name_);
+    window_->onClose = handler<>([this] { unload(); });
+    controls_ = build(*window_);
+    loading_ = false;
+    Form_Load();
+}
+
+void Form::show()
+{
+    load();
+    if (!window_->isVisible()) {
+        window_->show();
+        // The focus starts at the first control in tab order that can take it.
+        if (window_->focusWidget() == nullptr)
+            window_->focusFirstControl();
+    }
+    window_->raise();
+    window_->activateWindow();
+}
+
+void Form::hide()
+{
+    if (window_ != nullptr)
+        window_->hide();
+}
+
+void Form::unload()
+{
+    if (window_ == nullptr)
+        return;
+    int cancel = 0;
+    Form_Unload(cancel);
+    if (cancel != 0 || window_ == nullptr)
+        return;
+    destroy();
+    program_.formUnloaded();
+}
+
+void Form::destroyWithoutUnload()
+{
+    if (window_ != nullptr)
+        destroy();
+}
+
+void Form::destroy()
+{
+    ++generation_; // silences every handler connected to the old controls
+    controls_.reset(); // stops the timers
+    FormWindow *w = window_;
+    window_ = nullptr;
+    w->onClose = nullptr;
+    w->onKeyDown = nullptr;
+    w->onMouseMove = nullptr;
+    w->hide();
+    // We may be inside the window's own close event: let Qt finish with it first.
+    closing_.emplace_back(w);
+    w->deleteLater();
+}
+
+FormWindow &Form::window()
+{
+    load();
+    return *window_;
+}
+
+int Form::Width()
+{
+    load();
+    return window_->frameGeometry().width() * twips::perPixel;
+}
+
+int Form::Height()
+{
+    load();
+    return window_->frameGeometry().height() * twips::perPixel;
+}
+
+void Form::Cls() { load(); }
+
+void Form::setWindow(FormWindow &window, const QString &caption, int widthTwips,
+                     int heightTwips)
+{
+    window.setWindowTitle(caption);
+    window.resize(twips::toPixels(widthTwips), twips::toPixels(heightTwips));
+}
+
+void Form::setTabOrder(std::initializer_list<QWidget *> widgets)
+{
+    QWidget *previous = nullptr;
+    for (QWidget *w : widgets) {
+        if (previous != nullptr)
+            QWidget::setTabOrder(previous, w);
+        previous = w;
+    }
+}

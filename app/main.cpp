@@ -1,0 +1,21 @@
+#include "program.h"
+#include "qtservices.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("kelvane"));
+    QApplication::setApplicationDisplayName(Program::applicationTitle());
+    QApplication::setWindowIcon(featherIcon());
+    // A hidden window still counts as loaded, so the program decides when it ends.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    Program program(realServices());
+    program.start();
+    // A failure while the main window loads has already ended the program.
+    if (program.hasEnded())
+        return 1;
+    return QApplication::exec();
+}

@@ -1,0 +1,92 @@
+#include "qtservices.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QStandardPaths>
+#include <QTimer>
+
+#include <time.h>
+
+namespace {
+
+class QtTimerDriver : public TimerDriver {
+public:
+    explicit QtTimerDriver(std::function<void()> onTick)
+    {
+        QObject::connect(&timer_, &QTimer::timeout, std::move(onTick));
+    }
+    void start(int intervalMs) override
+    {
+        // Short intervals (the game's 10 ms fall) need the precise timer; coarse ones let
+        // the system batch wake-ups.
+        timer_.setTimerType(intervalMs < 50 ? Qt::PreciseTimer : Qt::CoarseTimer);
+        timer_.start(intervalMs);
+    }
+    void stop() override { timer_.stop(); }
+
+private:
+    QTimer timer_;
+};
+
+} // namespace
+
+QDateTime QtTimeSource::now() const
+{
+    QDateTime t = QDateTime::currentDateTime();
+    return t.addMSecs(-t.time().msec());
+}
+
+std::uint32_t QtTimeSource::tickCount() const
+{
+    // Milliseconds since boot, counting suspended time too, cut to 32 bits like the tick
+    // count of the platform the program was designed for.
+    timespec ts{};
+    clock_gettime(CLOCK_BOOTTIME, &ts);
+    const std::uint64_t ms = std::uint64_t(ts.tv_sec) * 1000u + std::uint64_t(ts.tv_nsec) / 1000000u;
+    return std::uint32_t(ms);
+}
+
+std::unique_ptr<TimerDriver> QtTimeSource::createTimer(std::function<void()> onTick)
+{
+    return std::make_unique<QtTimerDriver>(std::move(onTick));
+}
+
+float SharedRandom::next()
+{
+    // 24 random bits scaled by 2^-24: exactly representable, always below 1.
+    return float(engine_() >> 8) * (1.0f / 16777216.0f);
+}
+
+void QtMessageBox::show(const QString &text, const QString &title)
+{
+    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok);
+    box.exec();
+}
+
+void QtProgramExit::quit(int code) { QCoreApplication::exit(code); }
+
+Folders systemFolders()
+{
+    return Folders{QCoreApplication::applicationDirPath(),
+                   QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)};
+}
+
+QIcon featherIcon()
+{
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/icons/kelvane-16.png"), QSize(16, 16));
+    icon.addFile(QStringLiteral(":/icons/kelvane-32.png"), QSize(32, 32));
+    return icon;
+}
+
+Services realServices()
+{
+    Services s;
+    s.time = std::make_unique<QtTimeSource>();
+    s.random = std::make_unique<SharedRandom>();
+    s.messageBox = std::make_unique<QtMessageBox>();
+    s.notifyIcon = nullptr; // the tray adapter arrives with the tray feature
+    s.exit = std::make_unique<QtProgramExit>();
+    s.folders = systemFolders();
+    return s;
+}

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+// The outside services the program uses, each behind a small interface with a real adapter
+// (qtservices.h) and a fake for tests. The adapters decide nothing.
+
+// One running timer. Destroying it stops it.
+class TimerDriver {
+public:
+    virtual ~TimerDriver() = default;
+    // (Re)starts ticking every intervalMs from now.
+    virtual void start(int intervalMs) = 0;
+    virtual void stop() = 0;
+};
+
+// Timers, the local clock and the tick count come from one time source, so tests can move
+// all three together.
+class TimeSource {
+public:
+    virtual ~TimeSource() = default;
+    // Local date-time, whole seconds.
+    virtual QDateTime now() const = 0;
+    // Milliseconds since the system started, as an unsigned 32-bit count that wraps.
+    virtual std::uint32_t tickCount() const = 0;
+    virtual std::unique_ptr<TimerDriver> createTimer(std::function<void()> onTick) = 0;
+};
+
+// The one shared generator: single-precision values in [0, 1), never 1.
+class Random {
+public:
+    virtual ~Random() = default;
+    virtual float next() = 0;
+    virtual void reseed(std::uint32_t seed) = 0;
+};
+
+// A modal box with a message and an OK button.
+class MessageBox {
+public:
+    virtual ~MessageBox() = default;
+    virtual void show(const QString &text, const QString &title) = 0;
+};
+
+struct TrayIconData;
+
+// The notification-area service. notify() takes the message (0 add, 2 delete) and the icon
+// record, like the Windows shell call it stands for, and returns whether it succeeded.
+// Mouse events on the icon come back as Windows event codes (512 move, 513/514 left
+// down/up, 515 left double click, 516/517 right, 519/520 middle).
+class NotifyIcon {
+public:
+    enum Message { Add = 0, Delete = 2 };
+    virtual ~NotifyIcon() = default;
+    virtual bool isAvailable() const = 0;
+    virtual bool notify(Message message, const TrayIconData &data) = 0;
+    virtual void setEventHandler(std::function<void(int eventCode)> handler) = 0;
+};
+
+// Leaving the event loop: the end of the program.
+class ProgramExit {
+public:
+    virtual ~ProgramExit() = default;
+    virtual void quit(int code) = 0;
+};
+
+// Where the score file may live: the program's own folder and the per-user data folder.
+struct Folders {
+    QString programDir;
+    QString userDataDir;
+};
+
+struct Services {
+    std::unique_ptr<TimeSource> time;
+    std::unique_ptr<Random> random;
+    std::unique_ptr<MessageBox> messageBox;
+    std::unique_ptr<NotifyIcon> notifyIcon;
+    std::unique_ptr<ProgramExit> exit;
+    Folders folders;
+};

@@ -1,0 +1,167 @@
+// The rules every window relies on: implicit load, unload keeping private variables, show,
+// End, program end, runtime errors, timers and text boxes.
+#include "app/controls.h"
+#include "app/runtimeerror.h"
+#include "forms/form1.h"
+#include "forms/form5.h"
+#include "forms/form7.h"
+#include "tests/support/testprogram.h"
+
+#include <QTest>
+
+class TestWindowModel : public QObject {
+    Q_OBJECT
+private slots:
+    void referenceDoesNotLoad();
+    void readingALabelLoadsTheWindowHidden();
+    void closeThenReadGivesDesignTimeCaptionButKeepsPrivateVariables();
+    void showingAShownWindowOnlyRaisesIt();
+    void endStopsEverythingAtOnce();
+    void programEndsWhenTheLastLoadedWindowUnloads();
+    void runtimeErrorShowsABoxAndEnds();
+    void timersRunHiddenAndStopOnUnload();
+    void multiLineBoxCountsLineBreaksAsTwo();
+};
+
+void TestWindowModel::referenceDoesNotLoad()
+{
+    TestProgram p;
+    Form5 &f = p->form5();
+    QVERIFY(!f.isLoaded());
+    QCOMPARE(&p->form5(), &f); // one shared instance
+}
+
+void TestWindowModel::readingALabelLoadsTheWindowHidden()
+{
+    TestProgram p;
+    QCOMPARE(p->form5().Label4().Caption(), QString());
+    QVERIFY(p->form5().isLoaded());
+    QVERIFY(!p->form5().isVisible());
+    // Form_Load ran: the counter ticks.
+    p.advance(1000);
+    QCOMPARE(p->form5().Label1().Caption(), QStringLiteral("1"));
+    QVERIFY(!p->form5().isVisible());
+}
+
+void TestWindowModel::closeThenReadGivesDesignTimeCaptionButKeepsPrivateVariables()
+{
+    TestProgram p;
+    p->start();
+    p->form5().show();
+    p.advance(3000);
+    QCOMPARE(p->form5().Label1().Caption(), QStringLiteral("3"));
+    p->form5().window().close();
+    QVERIFY(!p->form5().isLoaded());
+    QCOMPARE(p->form5().secondCount(), 3);
+    // Reading loads it again with the design-time caption.
+    QCOMPARE(p->form5().Label1().Caption(), QString());
+    p.advance(1000);
+    QCOMPARE(p->form5().Label1().Caption(), QStringLiteral("4"));
+}
+
+void TestWindowModel::showingAShownWindowOnlyRaisesIt()
+{
+    TestProgram p;
+    p->start();
+    p->form5().show();
+    FormWindow *first = &p->form5().window();
+    input::type(&p->form5().Text1(), QStringLiteral("abc"));
+    p.advance(2000);
+    p->form5().show();
+    QCOMPARE(&p->form5().window(), first);
+    QCOMPARE(p->form5().Text1().Text(), QStringLiteral("abc"));
+    QCOMPARE(p->form5().Label1().Caption(), QStringLiteral("2"));
+}
+
+void TestWindowModel::endStopsEverythingAtOnce()
+{
+    TestProgram p;
+    p->start();
+    p->form5().show();
+    input::click(p->form1().C());
+    QCOMPARE(p.exit->calls, 1);
+    QCOMPARE(p.exit->lastCode, 0);
+    QVERIFY(p->hasEnded());
+    QVERIFY(!p->form1().isLoaded());
+    QVERIFY(!p->form5().isLoaded());
+    QCOMPARE(p.time->activeTimers(), 0);
+    // Nothing runs after the end.
+    bool ran = false;
+    p->dispatch([&] { ran = true; });
+    QVERIFY(!ran);
+}
+
+void TestWindowModel::programEndsWhenTheLastLoadedWindowUnloads()
+{
+    TestProgram p;
+    p->start();
+    p->form5().show();
+    p->form1().window().close();
+    QCOMPARE(p.exit->calls, 0);
+    p->form5().hide(); // hidden still counts as loaded
+    QCOMPARE(p.exit->calls, 0);
+    p->form7().show();
+    p->form7().window().close();
+    QCOMPARE(p.exit->calls, 0);
+    p->form5().unload();
+    QCOMPARE(p.exit->calls, 1);
+}
+
+void TestWindowModel::runtimeErrorShowsABoxAndEnds()
+{
+    TestProgram p;
+    p->start();
+    p->dispatch([] { throw RuntimeError(QStringLiteral("溢出")); });
+    QCOMPARE(p.messages->shown.size(), size_t(1));
+    QVERIFY(p.messages->shown[0].text.contains(QStringLiteral("溢出")));
+    QCOMPARE(p.exit->calls, 1);
+    QVERIFY(p.exit->lastCode != 0);
+    QVERIFY(!p->form1().isLoaded() || p->hasEnded());
+}
+
+void TestWindowModel::timersRunHiddenAndStopOnUnload()
+{
+    TestProgram p;
+    p->start();
+    p->form5().show();
+    p->form5().hide();
+    p.advance(5000);
+    QCOMPARE(p->form5().secondCount(), 5);
+    const int before = p.time->activeTimers();
+    p->form5().unload();
+    QCOMPARE(p.time->activeTimers(), before - 1);
+    p.advance(5000);
+    QCOMPARE(p->form5().secondCount(), 5);
+
+    // A timer with interval 0 or disabled is silent.
+    int ticks = 0;
+    Timer t(*p.time, [&] { ++ticks; });
+    t.setInterval(0);
+    p.advance(1000);
+    t.setInterval(100);
+    t.setEnabled(false);
+    p.advance(1000);
+    QCOMPARE(ticks, 0);
+    t.setEnabled(true);
+    p.advance(1000);
+    QCOMPARE(ticks, 10);
+}
+
+void TestWindowModel::multiLineBoxCountsLineBreaksAsTwo()
+{
+    TestProgram p;
+    p->start();
+    p->form5().show();
+    TextBox &box = p->form5().Text1();
+    input::type(&box, QStringLiteral("ab"));
+    QTest::keyClick(&box, Qt::Key_Return);
+    input::type(&box, QStringLiteral("中文"));
+    QCOMPARE(box.Text(), QStringLiteral("ab\r\n中文"));
+    QCOMPARE(box.TextLength(), qsizetype(6));
+    box.setText(QStringLiteral("x\r\ny\r\nz"));
+    QCOMPARE(box.TextLength(), box.Text().size());
+    QCOMPARE(box.TextLength(), qsizetype(7));
+}
+
+QTEST_MAIN(TestWindowModel)
+#include "test_windowmodel.moc"

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "app/qtservices.h"
+#include "app/services.h"
+
+#include <QDateTime>
+#include <QStringList>
+
+#include <deque>
+#include <map>
+#include <vector>
+
+// Virtual time: one source for the timers, the clock and the tick count. advance(ms) fires
+// every tick that falls due, in order of due time, and moves the clock and tick count along.
+class VirtualTime : public TimeSource {
+public:
+    explicit VirtualTime(QDateTime start = QDateTime(QDate(2026, 12, 7), QTime(9, 0, 0)),
+                         std::uint32_t startTick = 5'000'000);
+
+    QDateTime now() const override;
+    std::uint32_t tickCount() const override;
+    std::unique_ptr<TimerDriver> createTimer(std::function<void()> onTick) override;
+
+    void advance(qint64 ms);
+    qint64 elapsedMs() const { return elapsed_; }
+    void setTickCount(std::uint32_t tick);
+    // Timers currently running (enabled with an interval).
+    int activeTimers() const;
+    // Ticks delivered so far, all timers together.
+    qint64 ticksDelivered() const { return ticks_; }
+
+private:
+    friend class VirtualTimerDriver;
+    struct Entry {
+        std::function<void()> onTick;
+        int interval = 0;
+        qint64 due = 0;
+        bool active = false;
+    };
+    QDateTime start_;
+    std::uint32_t startTick_;
+    qint64 elapsed_ = 0;
+    qint64 ticks_ = 0;
+    int nextId_ = 0;
+    std::map<int, Entry> timers_;
+};
+
+// The shared generator for tests: values queued with push() come first, then the real
+// generator's sequence, so a test can script the draws it cares about.
+class ScriptedRandom : public Random {
+public:
+    float next() override;
+    void reseed(std::uint32_t seed) override;
+    void push(std::initializer_list<float> values) { queue_.insert(queue_.end(), values); }
+    int reseeds() const { return reseeds_; }
+    int draws() const { return draws_; }
+
+private:
+    std::deque<float> queue_;
+    SharedRandom fallback_;
+    int reseeds_ = 0;
+    int draws_ = 0;
+};
+
+// Records the message boxes instead of blocking in a modal loop.
+class RecordingMessageBox : public MessageBox {
+public:
+    struct Shown {
+        QString text;
+        QString title;
+    };
+    void show(const QString &text, const QString &title) override { shown.push_back({text, title}); }
+    std::vector<Shown> shown;
+};
+
+class RecordingExit : public ProgramExit {
+public:
+    void quit(int code) override
+    {
+        ++calls;
+        lastCode = code;
+    }
+    int calls = 0;
+    int lastCode = -1;
+};

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "app/program.h"
+#include "fakes.h"
+
+#include <QTemporaryDir>
+
+class CommandButton;
+class QWidget;
+
+// A Program on fakes, with its own temporary folders for the score file.
+class TestProgram {
+public:
+    TestProgram();
+    ~TestProgram();
+
+    Program &operator*() { return *program_; }
+    Program *operator->() { return program_.get(); }
+
+    void advance(qint64 ms) { time->advance(ms); }
+    QString programDir() const;
+    QString userDataDir() const;
+
+    VirtualTime *time;
+    ScriptedRandom *random;
+    RecordingMessageBox *messages;
+    RecordingExit *exit;
+
+private:
+    QTemporaryDir dir_;
+    std::unique_ptr<Program> program_;
+};
+
+// Input as a user gives it.
+namespace input {
+void click(CommandButton &button);
+// Types text key by key (any characters, Chinese too).
+void type(QWidget *widget, const QString &text);
+// Commits text through an input method, as a Chinese IME does.
+void imeCommit(QWidget *widget, const QString &text);
+// Shows the form's window and makes it the active one, so focus behaves as on a desktop.
+void activate(QWidget *window);
+} // namespace input
