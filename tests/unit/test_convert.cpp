@@ -1,4 +1,5 @@
 #include "app/convert.h"
+#include "app/gbk.h"
 #include "app/runtimeerror.h"
 
 #include <QTest>
@@ -22,6 +23,7 @@ private slots:
     void formatHms_data();
     void formatHms();
     void daysOfDateTimes();
+    void gbkRoundTrip();
 };
 
 void TestConvert::toInt16_data()
@@ -174,6 +176,15 @@ void TestConvert::daysOfDateTimes()
     QCOMPARE(convert::formatHms(b - a), QStringLiteral("00:01:15"));
     QCOMPARE(convert::formatHms(a), QStringLiteral("23:59:30"));
     QCOMPARE(convert::toDays(QDateTime(QDate(1899, 12, 31), QTime(12, 0))), 1.5);
+}
+
+void TestConvert::gbkRoundTrip()
+{
+    // 总分:120 is two 2-byte characters, a colon and three digits.
+    const QByteArray bytes = gbk::encode(QStringLiteral("总分:120"));
+    QCOMPARE(bytes, QByteArray("\xd7\xdc\xb7\xd6:120"));
+    QCOMPARE(gbk::decode(bytes), QStringLiteral("总分:120"));
+    QCOMPARE(gbk::decode(QByteArray("\xd7")), QString(QChar::ReplacementCharacter));
 }
 
 QTEST_MAIN(TestConvert)
