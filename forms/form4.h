@@ -2,11 +2,51 @@
 
 #include "app/form.h"
 
-// The live typing speed test: characters per minute while typing.
+#include <cstdint>
+
+class CommandButton;
+class Label;
+class TextBox;
+class Timer;
+
+// The live typing speed test: while the user types, shows the characters typed, the time
+// since "开始" and the speed in characters per minute. Text can only grow from the keyboard.
 class Form4 final : public Form {
 public:
     explicit Form4(Program &program);
 
+    Label &Label1();
+    Label &Label2();
+    // The result label: the speed, read by the leaderboard.
+    Label &Label3();
+    TextBox &Text1();
+    CommandButton &Command1();
+    CommandButton &Command2();
+    Timer &Timer1();
+    Timer &Timer2();
+
+    void Command1_Click();
+    void Command2_Click();
+    void Text1_Change();
+    void Text1_KeyDown(int &keyCode, int shift);
+    void Text1_KeyPress(int &keyAscii);
+    void Timer1_Timer();
+    void Timer2_Timer();
+
+    // Kept across unloads of the window; only the handlers change them.
+    std::int32_t startTick() const { return startTick_; }
+    std::int32_t lastTick() const { return lastTick_; }
+    std::int32_t elapsedSeconds() const { return elapsedSeconds_; }
+
 protected:
     std::unique_ptr<FormControls> build(FormWindow &window) override;
+    void Form_Load() override;
+
+private:
+    struct Controls;
+    // The tick count at the latest "开始" and at the latest tick of Timer1.
+    std::int32_t startTick_ = 0;
+    std::int32_t lastTick_ = 0;
+    // Whole seconds from startTick_ to lastTick_.
+    std::int32_t elapsedSeconds_ = 0;
 };
