@@ -2,6 +2,8 @@
 
 #include "app/form.h"
 
+#include <QString>
+
 #include <cstdint>
 
 class CommandButton;
@@ -44,9 +46,22 @@ protected:
 
 private:
     struct Controls;
-    // The tick count at the latest "开始" and at the latest tick of Timer1.
+    // The tick count at the latest "开始" and at the latest tick of Timer1, as the signed
+    // reading of the unsigned count.
     std::int32_t startTick_ = 0;
     std::int32_t lastTick_ = 0;
     // Whole seconds from startTick_ to lastTick_.
     std::int32_t elapsedSeconds_ = 0;
 };
+
+// Milliseconds from one tick count to a later one. The count is unsigned 32-bit and wraps, so
+// the difference is taken modulo 2^32: a test that spans 2^31 ms or the wrap to 0 still gets
+// its true length.
+std::uint32_t elapsedMilliseconds(std::int32_t startTick, std::int32_t lastTick);
+
+// "录入字符 " + length + " 个".
+QString characterCountCaption(qsizetype length);
+// "用时 M 分 S 秒": whole minutes of the milliseconds, then the seconds within the minute.
+QString elapsedTimeCaption(std::uint32_t elapsedMs);
+// "录入速度 " + Int(length / seconds * 60) + " 字符/分钟"; seconds must not be 0.
+QString typingSpeedCaption(qsizetype length, std::int32_t seconds);
