@@ -107,6 +107,8 @@ void Program::dispatch(const std::function<void()> &handler)
 
 void Program::terminate(int code)
 {
+    if (form1_)
+        form1_->removeTrayIcon();
     forEachForm([](Form &form) { form.destroyWithoutUnload(); });
     services_.exit->quit(code);
 }

@@ -23,6 +23,9 @@ struct Form1::Controls : FormControls {
 
 Form1::Form1(Program &program) : Form(program, QStringLiteral("Form1")) {}
 
+// The tray service outlives the windows; it must not call back into a window that is gone.
+Form1::~Form1() { program().notifyIcon().setEventHandler(nullptr); }
+
 std::unique_ptr<FormControls> Form1::build(FormWindow &w)
 {
     setWindow(w, QStringLiteral("Kelvane0.4测试版"), 8640, 4980);
@@ -82,6 +85,15 @@ std::unique_ptr<FormControls> Form1::build(FormWindow &w)
     c->Command5->onClick = handler<>([this] { Command5_Click(); });
     c->Command6->onClick = handler<>([this] { Command6_Click(); });
     c->C->onClick = handler<>([this] { C_Click(); });
+    c->a->onClick = handler<>([this] { a_Click(); });
+
+    // The icon's mouse events reach the window the way the shell sends them: as a mouse
+    // movement whose horizontal position, in pixels, is the event code.
+    w.setMouseTracking(true);
+    w.onMouseMove = handler<int, int, float, float>(
+        [this](int button, int shift, float x, float y) { Form_MouseMove(button, shift, x, y); });
+    program().notifyIcon().setEventHandler(handler<int>(
+        [this](int eventCode) { Form_MouseMove(0, 0, float(eventCode * twips::perPixel), 0.0f); }));
     return c;
 }
 
@@ -122,3 +134,40 @@ void Form1::Command5_Click() { program().form6().show(); }
 void Form1::Command6_Click() { program().form7().show(); }
 
 void Form1::C_Click() { program().end(); }
+
+void Form1::a_Click()
+{
+    TrayIconData_.cbSize = TrayIconData::ansiSize;
+    TrayIconData_.uID = 1;
+    TrayIconData_.hWnd = std::uint32_t(window().winId());
+    TrayIconData_.uFlags =
+        TrayIconData::messageValid | TrayIconData::iconValid | TrayIconData::tipValid;
+    // The window's own mouse-move message: the icon's events arrive as mouse movements.
+    TrayIconData_.uCallbackMessage = 512;
+    TrayIconData_.hIcon = std::uint32_t(window().windowIcon().cacheKey());
+    TrayIconData_.setTip(QStringLiteral("Kelvane") + QChar(u'\0'));
+    if (program().notifyIcon().notify(NotifyIcon::Add, TrayIconData_))
+        hide();
+    else
+        // With no icon to bring it back, a hidden window would be lost for good; the task bar
+        // can still restore a minimised one.
+        window().showMinimized();
+}
+
+void Form1::Form_MouseMove(int button, int shift, float x, float y)
+{
+    (void)button;
+    (void)shift;
+    (void)y;
+    // The divisor is the fixed 15, not the display's twips per pixel.
+    if (convert::toInt32(double(x) / 15) == 515) { // a left double click on the icon
+        show();
+        program().notifyIcon().notify(NotifyIcon::Delete, TrayIconData_);
+    }
+}
+
+void Form1::removeTrayIcon()
+{
+    if (TrayIconData_.cbSize != 0)
+        program().notifyIcon().notify(NotifyIcon::Delete, TrayIconData_);
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/form.h"
+#include "app/trayicondata.h"
 
 class CommandButton;
 class Label;
@@ -11,6 +12,7 @@ class Timer;
 class Form1 final : public Form {
 public:
     explicit Form1(Program &program);
+    ~Form1() override;
 
     Label &Label1();
     Label &Label2();
@@ -36,6 +38,14 @@ public:
     void Command5_Click();
     void Command6_Click();
     void C_Click();
+    void a_Click();
+    // Real mouse movements over the window and the tray icon's notifications, which arrive
+    // as a movement whose X is the icon's event code in twips.
+    void Form_MouseMove(int button, int shift, float x, float y);
+
+    // End calls this: the icon, if it is still in the notification area, goes with the
+    // program instead of offering to restore a window that no longer exists.
+    void removeTrayIcon();
 
 protected:
     std::unique_ptr<FormControls> build(FormWindow &window) override;
@@ -43,4 +53,6 @@ protected:
 
 private:
     struct Controls;
+    // The notification-icon record, filled by every a_Click and kept for the delete.
+    TrayIconData TrayIconData_;
 };

@@ -91,3 +91,26 @@ void ScriptedRandom::reseed(std::uint32_t seed)
     ++reseeds_;
     fallback_.reseed(seed);
 }
+
+bool FakeNotifyIcon::notify(Message message, const TrayIconData &data)
+{
+    const std::pair<std::uint32_t, std::uint32_t> key{data.hWnd, data.uID};
+    bool ok = false;
+    if (message == Add && available && !icons.contains(key)) {
+        icons[key] = data.shownTip();
+        ok = true;
+    } else if (message == Delete) {
+        ok = icons.erase(key) > 0;
+    }
+    requests.push_back({message, data, ok});
+    return ok;
+}
+
+bool FakeNotifyIcon::raise(int eventCode)
+{
+    if (icons.empty())
+        return false;
+    if (handler_)
+        handler_(eventCode);
+    return true;
+}

@@ -2,12 +2,14 @@
 
 #include "app/qtservices.h"
 #include "app/services.h"
+#include "app/trayicondata.h"
 
 #include <QDateTime>
 #include <QStringList>
 
 #include <deque>
 #include <map>
+#include <utility>
 #include <vector>
 
 // Virtual time: one source for the timers, the clock and the tick count. advance(ms) fires
@@ -82,4 +84,36 @@ public:
     }
     int calls = 0;
     int lastCode = -1;
+};
+
+// A notification area in memory: it records every request, keeps the icons that are in it
+// (keyed by window handle and identifier, like the shell) and lets a test raise the mouse
+// events the shell would send for them.
+class FakeNotifyIcon : public NotifyIcon {
+public:
+    struct Request {
+        Message message;
+        TrayIconData data;
+        bool succeeded;
+    };
+    bool isAvailable() const override { return available; }
+    bool notify(Message message, const TrayIconData &data) override;
+    void setEventHandler(std::function<void(int eventCode)> handler) override
+    {
+        handler_ = std::move(handler);
+    }
+    // Sends a mouse event on the icon; returns false when no icon is there to send it.
+    bool raise(int eventCode);
+
+    bool isShown() const { return !icons.empty(); }
+    bool hasHandler() const { return bool(handler_); }
+
+    // Whether a notification area exists; without one every add fails.
+    bool available = true;
+    std::vector<Request> requests;
+    // The icons present and the tips they show.
+    std::map<std::pair<std::uint32_t, std::uint32_t>, QString> icons;
+
+private:
+    std::function<void(int)> handler_;
 };

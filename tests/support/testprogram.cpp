@@ -16,14 +16,17 @@ TestProgram::TestProgram()
     auto r = std::make_unique<ScriptedRandom>();
     auto m = std::make_unique<RecordingMessageBox>();
     auto e = std::make_unique<RecordingExit>();
+    auto n = std::make_unique<FakeNotifyIcon>();
     time = t.get();
     random = r.get();
     messages = m.get();
     exit = e.get();
+    tray = n.get();
     s.time = std::move(t);
     s.random = std::move(r);
     s.messageBox = std::move(m);
     s.exit = std::move(e);
+    s.notifyIcon = std::move(n);
     s.folders = Folders{programDir(), userDataDir()};
     program_ = std::make_unique<Program>(std::move(s));
 }

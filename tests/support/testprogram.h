@@ -25,6 +25,7 @@ public:
     ScriptedRandom *random;
     RecordingMessageBox *messages;
     RecordingExit *exit;
+    FakeNotifyIcon *tray;
 
 private:
     QTemporaryDir dir_;
