@@ -8,9 +8,9 @@ CMAKE_FLAGS ?=
 DEPS := cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libgl-dev fonts-noto-cjk \
         xvfb xauth xdotool x11-utils imagemagick dbus dbus-x11 at-spi2-core python3-pyatspi \
         trayer desktop-file-utils appstream dpkg-dev file clang libclang-rt-14-dev \
-        qt6-gtk-platformtheme
+        qt6-gtk-platformtheme man-db
 
-.PHONY: all deps configure build run test clean
+.PHONY: all deps configure build run test install package clean
 
 all: build
 
@@ -38,6 +38,18 @@ run: build
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j2
+
+# Installs into PREFIX (default /usr/local); DESTDIR stages the install elsewhere, e.g.
+# `make install DESTDIR=/tmp/x`.
+PREFIX ?=
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) $(if $(PREFIX),--prefix $(PREFIX))
+
+# Builds the Debian package with CPack and copies it here: kelvane_<version>_<arch>.deb.
+package: build
+	rm -f $(BUILD)/kelvane_*.deb kelvane_*.deb
+	cd $(BUILD) && cpack -G DEB
+	cp $(BUILD)/kelvane_*.deb .
 
 clean:
 	rm -rf $(BUILD)
