@@ -1,0 +1,216 @@
+#!/usr/bin/python3
+"""Real-window tests: the built program on a private X display and D-Bus session, read
+through the accessibility tree and driven with the keyboard and mouse.
+
+    /usr/bin/python3 tests/e2e/run_e2e.py --program build/kelvane [--only TEXT]
+
+Needs the system Python (pyatspi), Xvfb, dbus-run-session, at-spi2-core, xdotool,
+ImageMagick and trayer. Ends with the line "N passed, M failed" and a non-zero status when
+a case failed. Every process it starts is stopped, passed or failed.
+"""
+
+import argparse
+import glob
+import importlib
+import json
+import os
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+import traceback
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+# Keep the source tree clean: no __pycache__ next to the cases.
+sys.dont_write_bytecode = True
+# Every case, the program's start-ups and the one-minute game together stay well below this.
+SUITE_LIMIT = 280
+
+
+def parse_args():
+    p = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    p.add_argument("--program", required=True, help="the built kelvane executable")
+    p.add_argument("--only", default="", help="run only the cases whose title contains this")
+    p.add_argument("--screenshots", default=os.path.join(os.getcwd(), "e2e-screenshots"),
+                   help="folder for the screenshots of the windows")
+    p.add_argument("--inner", metavar="RESULTS", help=argparse.SUPPRESS)
+    return p.parse_args()
+
+
+def kill_group(proc, grace=3.0):
+    """Stops a process started with its own session and everything in that session."""
+    if proc is None:
+        return
+    for sig in (signal.SIGTERM, signal.SIGKILL):
+        try:
+            os.killpg(proc.pid, sig)
+        except ProcessLookupError:
+            break
+        try:
+            proc.wait(timeout=grace)
+        except subprocess.TimeoutExpired:
+            continue
+        if sig == signal.SIGTERM:
+            # The leader is gone; make sure nothing else of its group lingers.
+            try:
+                os.killpg(proc.pid, signal.SIGKILL)
+            except ProcessLookupError:
+                pass
+        break
+
+
+def start_xvfb(runtime):
+    """Xvfb on a display it picks itself, so parallel runs never collide."""
+    wanted = os.environ.get("KELVANE_E2E_DISPLAY")
+    read_fd, write_fd = os.pipe()
+    args = ["Xvfb", "-screen", "0", "1280x800x24", "-nolisten", "tcp", "-noreset"]
+    args += [wanted] if wanted else ["-displayfd", str(write_fd)]
+    log = open(os.path.join(runtime, "xvfb.log"), "wb")
+    xvfb = subprocess.Popen(args, pass_fds=(write_fd,), stdin=subprocess.DEVNULL,
+                            stdout=log, stderr=log, start_new_session=True)
+    os.close(write_fd)
+    if wanted:
+        os.close(read_fd)
+        display = wanted
+        socket = "/tmp/.X11-unix/X" + wanted.lstrip(":")
+        deadline = time.monotonic() + 20
+        while not os.path.exists(socket):
+            if xvfb.poll() is not None or time.monotonic() > deadline:
+                raise RuntimeError("Xvfb did not start on " + wanted)
+            time.sleep(0.05)
+    else:
+        with os.fdopen(read_fd) as f:
+            number = f.readline().strip()
+        if not number:
+            raise RuntimeError("Xvfb did not start")
+        display = ":" + number
+    return xvfb, display
+
+
+def outer(args):
+    """Sets up the display and the session bus, runs the cases inside, cleans up."""
+    runtime = tempfile.mkdtemp(prefix="kelvane-e2e-runtime-")
+    os.chmod(runtime, 0o700)
+    results = os.path.join(runtime, "results.json")
+    xvfb = inner = None
+    timed_out = False
+    try:
+        xvfb, display = start_xvfb(runtime)
+        env = dict(os.environ)
+        for leftover in ("DBUS_SESSION_BUS_ADDRESS", "AT_SPI_BUS_ADDRESS", "WAYLAND_DISPLAY",
+                         "QT_QPA_PLATFORM", "QT_ACCESSIBILITY", "SESSION_MANAGER"):
+            env.pop(leftover, None)
+        env.update(DISPLAY=display, XDG_RUNTIME_DIR=runtime, LC_ALL="C.UTF-8")
+        print("real-window tests on display %s" % display, flush=True)
+        inner = subprocess.Popen(
+            ["dbus-run-session", "--", sys.executable, os.path.abspath(__file__),
+             "--program", os.path.abspath(args.program), "--only", args.only,
+             "--screenshots", os.path.abspath(args.screenshots), "--inner", results],
+            env=env, stdin=subprocess.DEVNULL, start_new_session=True)
+        try:
+            inner.wait(timeout=SUITE_LIMIT)
+        except subprocess.TimeoutExpired:
+            timed_out = True
+    finally:
+        kill_group(inner)
+        kill_group(xvfb)
+
+    try:
+        with open(results) as f:
+            outcome = json.load(f)
+    except (OSError, ValueError):
+        outcome = {"passed": 0, "failed": 0, "done": False}
+    failed = outcome["failed"]
+    if timed_out:
+        print("FAIL  the suite ran out of its %d seconds" % SUITE_LIMIT)
+        failed += 1
+    elif not outcome.get("done"):
+        print("FAIL  the suite stopped before its end (status %s)" %
+              (inner.returncode if inner else "not started"))
+        failed += 1
+    subprocess.run(["rm", "-rf", runtime], check=False)
+    print("%d passed, %d failed" % (outcome["passed"], failed), flush=True)
+    return 1 if failed or outcome["passed"] == 0 else 0
+
+
+def start_accessibility_bus():
+    """The accessibility bus of this session. Qt finds it through org.a11y.Bus."""
+    launcher = subprocess.Popen(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"],
+                                stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                stderr=subprocess.DEVNULL)
+    deadline = time.monotonic() + 20
+    while True:
+        probe = subprocess.run(
+            ["dbus-send", "--session", "--print-reply", "--dest=org.a11y.Bus", "/org/a11y/bus",
+             "org.a11y.Bus.GetAddress"], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        if probe.returncode == 0 and b"unix:" in probe.stdout:
+            return launcher
+        if time.monotonic() > deadline:
+            raise RuntimeError("the accessibility bus did not come up")
+        time.sleep(0.1)
+
+
+def run_cases(args):
+    sys.path.insert(0, HERE)
+    import harness  # after the bus is up: pyatspi connects on import
+    for path in sorted(glob.glob(os.path.join(HERE, "case_*.py"))):
+        importlib.import_module(os.path.splitext(os.path.basename(path))[0])
+
+    passed = failed = 0
+    for title, fn in harness.CASES:
+        if args.only and args.only not in title:
+            continue
+        run = harness.Run(args.program, args.screenshots)
+        started = time.monotonic()
+        try:
+            fn(run)
+        except Exception as e:
+            failed += 1
+            kind = "" if isinstance(e, harness.Failure) else type(e).__name__ + ": "
+            print("FAIL  %s: %s%s" % (title, kind, e), flush=True)
+            if not isinstance(e, harness.Failure):
+                traceback.print_exc(file=sys.stdout)
+            for p in run.programs:
+                tail = p.log_tail()
+                if tail.strip():
+                    print("      program output:\n      " + tail.replace("\n", "\n      "))
+        else:
+            passed += 1
+            print("PASS  %s (%.1fs)" % (title, time.monotonic() - started), flush=True)
+        finally:
+            run.finish()
+    return passed, failed
+
+
+def inner(args):
+    launcher = None
+    passed = failed = 0
+    done = False
+    try:
+        launcher = start_accessibility_bus()
+        passed, failed = run_cases(args)
+        done = True
+    except Exception:
+        traceback.print_exc(file=sys.stdout)
+    finally:
+        if launcher is not None:
+            launcher.terminate()
+            try:
+                launcher.wait(timeout=5)
+            except subprocess.TimeoutExpired:
+                launcher.kill()
+        with open(args.inner, "w") as f:
+            json.dump({"passed": passed, "failed": failed, "done": done}, f)
+    return 0 if done and not failed else 1
+
+
+def main():
+    args = parse_args()
+    if args.inner:
+        return inner(args)
+    return outer(args)
+
+
+if __name__ == "__main__":
+    sys.exit(main())
