@@ -10,6 +10,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextLayout>
 
 #include <cmath>
 
@@ -283,13 +284,18 @@ void TextBox::keyPressEvent(QKeyEvent *event)
     }
     event->accept();
 
+    const QString chars = keys::characters(*event);
+    // A key that types but has no code of its own (a letter of another layout, text sent as
+    // keystrokes) still goes down first, so KeyDown sees every key that can change the text.
     int keyCode = keys::keyCode(*event);
+    if (keyCode == 0 && !chars.isEmpty())
+        keyCode = keys::packetKey;
+    const int pressed = keyCode;
     if (keyCode != 0 && onKeyDown)
         onKeyDown(keyCode, keys::shiftState(*event));
-    if (keyCode == 0 && keys::keyCode(*event) != 0)
+    if (keyCode == 0 && pressed != 0)
         return; // cancelled by the KeyDown handler
 
-    const QString chars = keys::characters(*event);
     if (chars.isEmpty()) {
         // Keys without a character: editing keys only while unlocked, the rest as usual.
         const bool deletes = key == Qt::Key_Delete;
@@ -348,20 +354,23 @@ void TextBox::keyPressEvent(QKeyEvent *event)
 void TextBox::inputMethodEvent(QInputMethodEvent *event)
 {
     const QString commit = event->commitString();
-    if (!commit.isEmpty()) {
-        int keyCode = keys::imeProcessKey;
-        if (onKeyDown)
-            onKeyDown(keyCode, 0);
-        if (keyCode != 0) {
-            for (QChar ch : commit) {
-                int code = ch.unicode();
-                if (raiseKeyPress(code) && code >= 32 && code != 127)
-                    typeText(QString(QChar(char16_t(code))));
-            }
+    // The keys an input method takes go down as 229, also the ones that start or change a
+    // composition: a composition starting over a selection removes it, so KeyDown must see
+    // that key before.
+    const bool composes =
+        !locked_ && event->preeditString() != textCursor().block().layout()->preeditAreaText();
+    int keyCode = keys::imeProcessKey;
+    if ((composes || !commit.isEmpty()) && onKeyDown)
+        onKeyDown(keyCode, 0);
+    if (!commit.isEmpty() && keyCode != 0) {
+        for (QChar ch : commit) {
+            int code = ch.unicode();
+            if (raiseKeyPress(code) && code >= 32 && code != 127)
+                typeText(QString(QChar(char16_t(code))));
         }
     }
     // Let the box draw what the input method is still composing.
-    QInputMethodEvent preedit(locked_ ? QString() : event->preeditString(),
+    QInputMethodEvent preedit(locked_ || keyCode == 0 ? QString() : event->preeditString(),
                               event->attributes());
     QPlainTextEdit::inputMethodEvent(&preedit);
     event->accept();

@@ -89,8 +89,10 @@ public:
 
 // A text box. Line breaks of a multi-line box are reported as CR LF, so a break counts 2.
 // Keys reach the handlers as KeyDown (key code) then KeyPress (character code) before the
-// character enters the box; a handler cancels by setting the code to 0. Text committed by an
-// input method is typed text: one KeyDown (229) and a KeyPress per character.
+// character enters the box; a handler cancels by setting the code to 0. A key that types
+// without a code of its own goes down as 231. Text committed by an input method is typed
+// text: one KeyDown (229) and a KeyPress per character; a composition starting or changing
+// raises KeyDown 229 too.
 class TextBox : public QPlainTextEdit, public Placement {
 public:
     enum class Lines { Single, Multi };

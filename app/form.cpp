@@ -166,10 +166,19 @@ void Form::setWindow(FormWindow &window, const QString &caption, int widthTwips,
 
 void Form::setTabOrder(std::initializer_list<QWidget *> widgets)
 {
-    QWidget *previous = nullptr;
+    if (widgets.size() == 0)
+        return;
+    // Qt leaves a chain alone whose focusable widgets already follow one another round the
+    // circle, so a control created before the first in tab order would stay first after the
+    // window and take the opening focus. Anchoring the chain at the window (for this call
+    // only focusable) puts the first control right after it.
+    QWidget *top = (*widgets.begin())->window();
+    const Qt::FocusPolicy policy = top->focusPolicy();
+    top->setFocusPolicy(Qt::TabFocus);
+    QWidget *previous = top;
     for (QWidget *w : widgets) {
-        if (previous != nullptr)
-            QWidget::setTabOrder(previous, w);
+        QWidget::setTabOrder(previous, w);
         previous = w;
     }
+    top->setFocusPolicy(policy);
 }

@@ -24,4 +24,7 @@ QString characters(const QKeyEvent &event);
 // Key code raised for text committed by an input method.
 constexpr int imeProcessKey = 229;
 
+// Key code raised for a key that types a character but has no code of its own.
+constexpr int packetKey = 231;
+
 } // namespace keys
