@@ -5,6 +5,7 @@
 
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QRegularExpression>
 #include <QTextBlock>
@@ -255,6 +256,21 @@ void TextBox::focusInEvent(QFocusEvent *event)
         return;
     if (onGotFocus)
         onGotFocus();
+}
+
+void TextBox::mousePressEvent(QMouseEvent *event)
+{
+    // Selected text is never dragged out of the box: a move into another program would take
+    // it out of the box, a locked one too. A press inside the selection starts afresh.
+    if (event->button() == Qt::LeftButton && !(event->modifiers() & Qt::ShiftModifier)) {
+        QTextCursor c = textCursor();
+        const int at = cursorForPosition(event->position().toPoint()).position();
+        if (c.hasSelection() && at >= c.selectionStart() && at <= c.selectionEnd()) {
+            c.clearSelection();
+            setTextCursor(c);
+        }
+    }
+    QPlainTextEdit::mousePressEvent(event);
 }
 
 bool TextBox::raiseKeyPress(int &keyAscii)

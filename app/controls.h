@@ -120,6 +120,7 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     void inputMethodEvent(QInputMethodEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
     void insertFromMimeData(const QMimeData *source) override;
     bool canInsertFromMimeData(const QMimeData *source) const override;
 

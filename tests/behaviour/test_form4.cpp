@@ -13,6 +13,7 @@
 #include <QInputMethodEvent>
 #include <QTest>
 #include <QTextCursor>
+#include <QTextDocument>
 
 #include <cstdint>
 
@@ -60,6 +61,7 @@ private slots:
     void secondStartMeasuresNewTextAgainstOldSecondsUntilTheNextTick();
     void textOnlyGrows_data();
     void textOnlyGrows();
+    void selectedTextIsNotPickedUpForDragging();
     void imeCommitCounts();
     void tickCountWrap_data();
     void tickCountWrap();
@@ -321,6 +323,23 @@ void TestForm4::textOnlyGrows()
     QCOMPARE(box.Text(), after);
     QCOMPARE(f.Label1().Caption(),
              QStringLiteral("录入字符 %1 个").arg(after.size()));
+}
+
+void TestForm4::selectedTextIsNotPickedUpForDragging()
+{
+    TestProgram p;
+    Form4 &f = open(p);
+    TextBox &box = f.Text1();
+    input::click(f.Command1());
+    input::type(&box, QStringLiteral("abcdef"));
+    select(box, 1, 5);
+    // A press inside the selection would arm a drag whose move into another program takes
+    // the text out of the box; here it only places the caret.
+    const QPoint inside = box.cursorRect(box.document()->find(QStringLiteral("c"))).center();
+    QTest::mousePress(box.viewport(), Qt::LeftButton, Qt::NoModifier, inside);
+    QCOMPARE(box.SelLength(), 0);
+    QTest::mouseRelease(box.viewport(), Qt::LeftButton, Qt::NoModifier, inside);
+    QCOMPARE(box.Text(), QStringLiteral("abcdef"));
 }
 
 void TestForm4::imeCommitCounts()
