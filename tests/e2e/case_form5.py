@@ -32,7 +32,10 @@ def take_test(test, typed_keys, shown, characters):
     box = test.text_box("Text1")
     test.click_into(box)
     for kind, what in typed_keys:
-        (test.type if kind == "type" else test.key)(what)
+        if kind == "type":
+            test.type_into(box, what)
+        else:
+            test.key(what)
     wait_for(lambda: text_of(box) == shown, "the text box to hold %r, it holds %r"
              % (shown, text_of(box)))
     before = int(test.caption_at(*COUNT) or 0)

@@ -60,6 +60,17 @@ def pixels(twips):
     return int(round(twips / TWIPS_PER_PIXEL))
 
 
+def _runs(text):
+    """ASCII stretches whole, every other character on its own."""
+    runs = []
+    for ch in text:
+        if ch.isascii() and runs and runs[-1].isascii():
+            runs[-1] += ch
+        else:
+            runs.append(ch)
+    return runs
+
+
 def has_chinese(text):
     return any(unicodedata.east_asian_width(ch) in ("W", "F") for ch in text)
 
@@ -85,11 +96,7 @@ class _XClientMessage(ctypes.Structure):
                 ("pad", ctypes.c_long * 12)]  # an XEvent is 24 longs
 
 
-def ask_window_to_close(xid):
-    """What a window manager does for the title-bar close button: sends WM_DELETE_WINDOW.
-
-    xdotool's windowclose destroys the X window behind the program's back instead.
-    """
+def _xlib():
     x11 = ctypes.CDLL("libX11.so.6")
     x11.XOpenDisplay.restype = ctypes.c_void_p
     x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
@@ -97,8 +104,30 @@ def ask_window_to_close(xid):
     x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
     x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
                                ctypes.c_void_p]
+    x11.XGetSelectionOwner.restype = ctypes.c_ulong
+    x11.XGetSelectionOwner.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
     x11.XFlush.argtypes = [ctypes.c_void_p]
     x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+    return x11
+
+
+def selection_owner(name):
+    """The window owning an X selection (a tray host owns _NET_SYSTEM_TRAY_S0), or 0."""
+    x11 = _xlib()
+    dpy = x11.XOpenDisplay(None)
+    expect(dpy, "cannot open the X display")
+    try:
+        return x11.XGetSelectionOwner(dpy, x11.XInternAtom(dpy, name.encode(), 0))
+    finally:
+        x11.XCloseDisplay(dpy)
+
+
+def ask_window_to_close(xid):
+    """What a window manager does for the title-bar close button: sends WM_DELETE_WINDOW.
+
+    xdotool's windowclose destroys the X window behind the program's back instead.
+    """
+    x11 = _xlib()
     dpy = x11.XOpenDisplay(None)
     expect(dpy, "cannot open the X display")
     try:
@@ -186,6 +215,18 @@ class Window:
             self.title, kind, left, top, kind,
             [(extents(c)[:2], c.name) for c in self.controls(kind)]))
 
+    def radio(self, caption):
+        found = [c for c in self.controls("radio button") if c.name == caption]
+        expect(len(found) == 1, "%s: %d option buttons captioned %r" % (
+            self.title, len(found), caption))
+        return found[0]
+
+    def checked(self, acc):
+        return acc.getState().contains(pyatspi.STATE_CHECKED)
+
+    def focused(self, acc):
+        return acc.getState().contains(pyatspi.STATE_FOCUSED)
+
     def label_at(self, left, top):
         return self.control_at("label", left, top)
 
@@ -241,6 +282,22 @@ class Window:
         self.focus()
         xdotool("type", "--delay", 30, "--", text)
 
+    def type_into(self, box, text):
+        """Types at the end of the focused text box and waits until the box shows it.
+
+        xdotool types a character the keyboard map lacks (any Chinese one) by mapping it onto
+        a spare key for a moment; the next such character reuses that key, so each one is
+        waited for before the next goes.
+        """
+        start = text_of(box)
+        done = ""
+        for run in _runs(text):
+            self.type(run)
+            done += run
+            want = start + done
+            wait_for(lambda: text_of(box) == want, "%s to hold %r, it holds %r"
+                     % (box.name, want, text_of(box)))
+
     def key(self, *names):
         self.focus()
         xdotool("key", "--delay", 30, *names)
@@ -248,6 +305,10 @@ class Window:
     def close(self):
         """The title-bar close button."""
         ask_window_to_close(self.xid())
+
+    def wait_hidden(self):
+        """Waits until the window is off the screen (hidden or closed)."""
+        wait_for(lambda: not self.is_open(), "%s to leave the screen" % self.title)
 
     def is_open(self):
         try:
@@ -335,6 +396,10 @@ class Program:
     def shown_titles(self):
         return sorted(w.name for w in self.windows() if showing(w))
 
+    def visible_xids(self):
+        return [int(x) for x in
+                xdotool_out("search", "--onlyvisible", "--pid", self.proc.pid, ".*").split()]
+
     def xid(self, title):
         """The X window of a shown window. Qt adds the application's name to the X title."""
         def find():
@@ -421,6 +486,7 @@ class Run:
         self.screenshots = screenshots
         self.folder = tempfile.mkdtemp(prefix="kelvane-e2e-")
         self.programs = []
+        self.helpers = []
 
     def start(self, env_extra=None):
         """Starts the program (again) from this case's folder and returns it with its main
@@ -429,12 +495,32 @@ class Run:
         self.programs.append(program)
         return program
 
+    def spawn(self, args):
+        """A helper program (a tray host, say), stopped with the case."""
+        log = open(os.path.join(self.folder, os.path.basename(args[0]) + ".log"), "ab")
+        proc = subprocess.Popen(args, cwd=self.folder, stdin=subprocess.DEVNULL, stdout=log,
+                                stderr=log, start_new_session=True)
+        log.close()
+        self.helpers.append(proc)
+        return proc
+
     def file(self, name):
         return os.path.join(self.folder, name)
 
     def finish(self):
         for p in self.programs:
             p.stop()
+        for proc in self.helpers:
+            for sig in (signal.SIGTERM, signal.SIGKILL):
+                try:
+                    os.killpg(proc.pid, sig)
+                except ProcessLookupError:
+                    break
+                try:
+                    proc.wait(timeout=5)
+                    break
+                except subprocess.TimeoutExpired:
+                    continue
         shutil.rmtree(self.folder, ignore_errors=True)
 
 

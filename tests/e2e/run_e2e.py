@@ -63,6 +63,8 @@ def kill_group(proc, grace=3.0):
 def start_xvfb(runtime):
     """Xvfb on a display it picks itself, so parallel runs never collide."""
     wanted = os.environ.get("KELVANE_E2E_DISPLAY")
+    if wanted and os.path.exists("/tmp/.X%s-lock" % wanted.lstrip(":")):
+        raise RuntimeError("display %s is already taken" % wanted)
     read_fd, write_fd = os.pipe()
     args = ["Xvfb", "-screen", "0", "1280x800x24", "-nolisten", "tcp", "-noreset"]
     args += [wanted] if wanted else ["-displayfd", str(write_fd)]
