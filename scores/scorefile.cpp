@@ -1,16 +1,61 @@
 #include "scorefile.h"
 
+#include "app/gbk.h"
+
 #include <QDir>
 #include <QFileInfo>
+#include <QSaveFile>
 
 namespace scorefile {
 
-QString resolvePath(const Folders &folders)
+bool isWritableFolder(const QString &folder)
 {
-    const QFileInfo programDir(folders.programDir);
-    if (programDir.isDir() && programDir.isWritable())
-        return QDir(folders.programDir).filePath(QStringLiteral("config.ini"));
-    return QDir(folders.userDataDir).filePath(QStringLiteral("config.ini"));
+    const QFileInfo info(folder);
+    return info.isDir() && info.isWritable();
+}
+
+QString resolvePath(const Folders &folders, const FolderTest &writable)
+{
+    const QString name = QStringLiteral("config.ini");
+    if (!folders.programDir.isEmpty() && writable(folders.programDir))
+        return QDir(folders.programDir).filePath(name);
+    return QDir(folders.userDataDir).filePath(name);
+}
+
+QByteArray contents(QStringView caption)
+{
+    return QByteArrayLiteral("[config]\r\nlabel1=") + gbk::encode(caption) +
+           QByteArrayLiteral("\r\n");
+}
+
+std::optional<QString> write(const QString &path, QStringView caption)
+{
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QDir().mkpath(folder))
+        return QStringLiteral("无法创建文件夹 %1").arg(QDir::toNativeSeparators(folder));
+    if (QFileInfo(path).isDir())
+        return QStringLiteral("该位置是一个文件夹");
+
+    QSaveFile file(path);
+    // Unbuffered, so a short write (a full disk, a file size limit) shows here: a buffered
+    // one is flushed inside commit(), which then renames the truncated file into place.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return file.errorString();
+    const QByteArray bytes = contents(caption);
+    for (qint64 done = 0; done < bytes.size();) {
+        const qint64 written = file.write(bytes.constData() + done, bytes.size() - done);
+        if (written <= 0) {
+            QString reason = file.errorString();
+            file.cancelWriting();
+            if (reason.isEmpty())
+                reason = QStringLiteral("写入不完整");
+            return reason;
+        }
+        done += written;
+    }
+    if (!file.commit())
+        return file.errorString();
+    return std::nullopt;
 }
 
 } // namespace scorefile

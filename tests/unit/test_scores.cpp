@@ -1,0 +1,401 @@
+// The score file: its bytes, the INI reader on real files, the lookup rules, where the file
+// goes and what a failed write leaves behind.
+#include "app/gbk.h"
+#include "scores/module1.h"
+#include "scores/scorefile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+namespace {
+
+QByteArray readBytes(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return f.readAll();
+}
+
+void writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+
+// Makes every file this process writes stop at `bytes`; root cannot bypass it, so a write
+// can be made to fail part way through whoever runs the test.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = saved_;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, previousHandler_);
+    }
+
+private:
+    rlimit saved_{};
+    void (*previousHandler_)(int) = nullptr;
+};
+
+const QByteArray header = QByteArray::fromHex("5B636F6E6669675D0D0A") + "label1=";
+
+} // namespace
+
+class TestScores : public QObject {
+    Q_OBJECT
+private slots:
+    void roundTrip_data();
+    void roundTrip();
+    void readsNothing_data();
+    void readsNothing();
+    void missingFileIsNotCreated();
+    void valueLength_data();
+    void valueLength();
+    void garbageFiles_data();
+    void garbageFiles();
+    void lookupRules_data();
+    void lookupRules();
+    void whereTheFileGoes_data();
+    void whereTheFileGoes();
+    void realWritableTest();
+    void writeCreatesThePerUserFolder();
+    void failedWriteKeepsThePreviousFile_data();
+    void failedWriteKeepsThePreviousFile();
+};
+
+void TestScores::roundTrip_data()
+{
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QByteArray>("valueBytes");
+    QTest::newRow("final total") << QStringLiteral("总分:120") << QByteArray::fromHex("D7DCB7D63A313230");
+    QTest::newRow("running score") << QStringLiteral("分数30") << QByteArray::fromHex("B7D6CAFD3330");
+    QTest::newRow("past 16 bits") << QStringLiteral("总分:40000")
+                                  << QByteArray::fromHex("D7DCB7D63A3430303030");
+    QTest::newRow("empty") << QString() << QByteArray();
+}
+
+void TestScores::roundTrip()
+{
+    QFETCH(QString, caption);
+    QFETCH(QByteArray, valueBytes);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("config.ini"));
+    // An older, longer file is replaced whole, not overwritten in place.
+    writeBytes(path, QByteArray(200, 'x'));
+
+    const std::optional<QString> error = scorefile::write(path, caption);
+    QVERIFY2(!error, qPrintable(error.value_or(QString())));
+    QCOMPARE(readBytes(path), header + valueBytes + "\r\n");
+    QCOMPARE(Module1::ReadIniValue(QStringLiteral("config"), QStringLiteral("label1"), path),
+             caption);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+             QStringList{QStringLiteral("config.ini")});
+}
+
+void TestScores::readsNothing_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QString>("key");
+    const QByteArray stored = "[config]\r\nlabel1=\xD7\xDC\xB7\xD6:120\r\n";
+    QTest::newRow("missing section") << stored << QStringLiteral("game") << QStringLiteral("label1");
+    QTest::newRow("missing key") << stored << QStringLiteral("config") << QStringLiteral("label2");
+    QTest::newRow("key in another section")
+        << QByteArray("[other]\r\nlabel1=1\r\n[config]\r\nlabel2=2\r\n") << QStringLiteral("config")
+        << QStringLiteral("label1");
+    QTest::newRow("empty value") << QByteArray("[config]\r\nlabel1=\r\n") << QStringLiteral("config")
+                                 << QStringLiteral("label1");
+    QTest::newRow("empty file") << QByteArray() << QStringLiteral("config") << QStringLiteral("label1");
+    QTest::newRow("empty key asked") << QByteArray("[config]\r\n=x\r\n") << QStringLiteral("config")
+                                     << QString();
+}
+
+void TestScores::readsNothing()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, section);
+    QFETCH(QString, key);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("config.ini"));
+    writeBytes(path, file);
+    QCOMPARE(Module1::ReadIniValue(section, key, path), QString());
+    QCOMPARE(readBytes(path), file);
+}
+
+void TestScores::missingFileIsNotCreated()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("config.ini"));
+    const QString inMissingFolder = dir.filePath(QStringLiteral("kelvane/config.ini"));
+    QCOMPARE(Module1::ReadIniValue(QStringLiteral("config"), QStringLiteral("label1"), path),
+             QString());
+    QCOMPARE(Module1::ReadIniValue(QStringLiteral("config"), QStringLiteral("label1"),
+                                   inMissingFolder),
+             QString());
+    QVERIFY(!QFileInfo::exists(path));
+    QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("kelvane"))));
+}
+
+void TestScores::valueLength_data()
+{
+    QTest::addColumn<QByteArray>("value");
+    QTest::addColumn<QString>("expected");
+    const QByteArray zong = "\xD7\xDC"; // 总
+    QTest::newRow("9999 bytes, all of it")
+        << QByteArray(9999, 'x') << QString(9999, QLatin1Char('x'));
+    QTest::newRow("10000 bytes cut to 9999")
+        << QByteArray(10000, 'x') << QString(9999, QLatin1Char('x'));
+    QTest::newRow("two-byte character ending at 9999")
+        << QByteArray(9997, 'x') + zong + "yy" << QString(9997, QLatin1Char('x')) + QStringLiteral("总");
+    QTest::newRow("two-byte character across the limit is left out")
+        << QByteArray(9998, 'x') + zong << QString(9998, QLatin1Char('x'));
+    QTest::newRow("Chinese only, 5000 characters")
+        << zong.repeated(5000) << QString(4999, QChar(u'总'));
+}
+
+void TestScores::valueLength()
+{
+    QFETCH(QByteArray, value);
+    QFETCH(QString, expected);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("config.ini"));
+    writeBytes(path, "[config]\r\nlabel1=" + value + "\r\nlabel2=after\r\n");
+    QCOMPARE(Module1::ReadIniValue(QStringLiteral("config"), QStringLiteral("label1"), path),
+             expected);
+    QCOMPARE(Module1::ReadIniValue(QStringLiteral("config"), QStringLiteral("label2"), path),
+             QStringLiteral("after"));
+}
+
+void TestScores::garbageFiles_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("4 GiB of zeros, the key at its end") << "sparse" << "";
+    QTest::newRow("random bytes after the key") << "random" << "";
+    QTest::newRow("a folder in place of the file") << "folder" << "";
+    QTest::newRow("a pipe nobody writes to") << "pipe" << "";
+}
+
+void TestScores::garbageFiles()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, expected);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("config.ini"));
+    if (kind == QLatin1String("sparse")) {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        QVERIFY(f.resize(qint64(4) << 30));
+        QVERIFY(f.seek(f.size()));
+        f.write("\r\n[config]\r\nlabel1=far\r\n");
+    } else if (kind == QLatin1String("random")) {
+        QByteArray noise(3 << 20, Qt::Uninitialized);
+        QRandomGenerator generator(7);
+        for (char &c : noise) {
+            c = char(generator.bounded(256));
+            if (c == '\r' || c == '\n' || c == '\0')
+                c = 'x';
+        }
+        writeBytes(path, "[config]\r\nlabel1=" + noise);
+        // The value is whatever stands there, cut at the limit like any other.
+        const QByteArray value = scores::iniLookup(readBytes(path), "config", "label1");
+        QVERIFY(value.size() == scores::maxValueBytes || value.size() == scores::maxValueBytes - 1);
+        QVERIFY(noise.startsWith(value));
+        const QString text =
+            Module1::ReadIniValue(QStringLiteral("config"), QStringLiteral("label1"), path);
+        QVERIFY(!text.isEmpty());
+        QVERIFY(text.size() <= scores::maxValueBytes);
+        return;
+    } else if (kind == QLatin1String("folder")) {
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("config.ini")));
+    } else {
+        QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    }
+    QCOMPARE(Module1::ReadIniValue(QStringLiteral("config"), QStringLiteral("label1"), path),
+             expected);
+}
+
+void TestScores::lookupRules_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QByteArray>("section");
+    QTest::addColumn<QByteArray>("key");
+    QTest::addColumn<QByteArray>("value");
+    QTest::newRow("LF line ends") << QByteArray("[config]\nlabel1=a\n") << QByteArray("config")
+                                  << QByteArray("label1") << QByteArray("a");
+    QTest::newRow("lone CR line ends") << QByteArray("[config]\rlabel1=a\rlabel2=b") << QByteArray("config")
+                                       << QByteArray("label2") << QByteArray("b");
+    QTest::newRow("no line end after the value") << QByteArray("[config]\r\nlabel1=a") << QByteArray("config")
+                                                 << QByteArray("label1") << QByteArray("a");
+    QTest::newRow("blanks around names and value")
+        << QByteArray("  [ config ]  \r\n\tlabel1  =  a b \t\r\n") << QByteArray("config")
+        << QByteArray("label1") << QByteArray("a b");
+    QTest::newRow("names ignore ASCII case") << QByteArray("[CONFIG]\r\nLabel1=a\r\n")
+                                             << QByteArray("config") << QByteArray("LABEL1")
+                                             << QByteArray("a");
+    QTest::newRow("UTF-8 byte order mark") << QByteArray("\xEF\xBB\xBF[config]\r\nlabel1=a\r\n")
+                                           << QByteArray("config") << QByteArray("label1")
+                                           << QByteArray("a");
+    QTest::newRow("comment lines") << QByteArray("[config]\r\n;label1=no\r\n# label1=no\r\nlabel1=yes\r\n")
+                                   << QByteArray("config") << QByteArray("label1") << QByteArray("yes");
+    QTest::newRow("semicolon inside a value is kept")
+        << QByteArray("[config]\r\nlabel1=a ; b\r\n") << QByteArray("config")
+        << QByteArray("label1") << QByteArray("a ; b");
+    QTest::newRow("value splits at the first equals sign")
+        << QByteArray("[config]\r\nlabel1=a=b\r\n") << QByteArray("config")
+        << QByteArray("label1") << QByteArray("a=b");
+    QTest::newRow("quotes are part of the value") << QByteArray("[config]\r\nlabel1=\"a\"\r\n")
+                                                  << QByteArray("config") << QByteArray("label1")
+                                                  << QByteArray("\"a\"");
+    QTest::newRow("first key wins") << QByteArray("[config]\r\nlabel1=first\r\nlabel1=second\r\n")
+                                    << QByteArray("config") << QByteArray("label1")
+                                    << QByteArray("first");
+    QTest::newRow("section repeated later") << QByteArray("[config]\r\nx=1\r\n[other]\r\nlabel1=no\r\n[config]\r\nlabel1=yes\r\n")
+                                            << QByteArray("config") << QByteArray("label1")
+                                            << QByteArray("yes");
+    QTest::newRow("key before any section") << QByteArray("label1=no\r\n[config]\r\n")
+                                            << QByteArray("config") << QByteArray("label1")
+                                            << QByteArray();
+    QTest::newRow("section without closing bracket")
+        << QByteArray("[config\r\nlabel1=a\r\n") << QByteArray("config") << QByteArray("label1")
+        << QByteArray("a");
+    QTest::newRow("NUL ends the value") << QByteArray("[config]\r\nlabel1=ab\0cd\r\n", 23)
+                                        << QByteArray("config") << QByteArray("label1")
+                                        << QByteArray("ab");
+    // 癩 is B0 5D: its second byte is ']' and must not close the section name.
+    QTest::newRow("second byte like a bracket") << QByteArray("[\xB0\x5D]\r\nk=v\r\n")
+                                                << QByteArray("\xB0\x5D") << QByteArray("k")
+                                                << QByteArray("v");
+    // 癆 is B0 41 and 癮 is B0 61: case folding must not make them one name.
+    QTest::newRow("second byte like a letter is not folded")
+        << QByteArray("[s]\r\n\xB0\x41=no\r\n\xB0\x61=yes\r\n") << QByteArray("s")
+        << QByteArray("\xB0\x61") << QByteArray("yes");
+    QTest::newRow("Chinese value") << QByteArray("[config]\r\nlabel1=\xB7\xD6\xCA\xFD\x33\x30\r\n")
+                                   << QByteArray("config") << QByteArray("label1")
+                                   << QByteArray("\xB7\xD6\xCA\xFD\x33\x30");
+}
+
+void TestScores::lookupRules()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QByteArray, section);
+    QFETCH(QByteArray, key);
+    QFETCH(QByteArray, value);
+    QCOMPARE(scores::iniLookup(file, section, key), value);
+}
+
+void TestScores::whereTheFileGoes_data()
+{
+    QTest::addColumn<QString>("programDir");
+    QTest::addColumn<bool>("writable");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("program folder writable")
+        << "/opt/kelvane" << true << "/opt/kelvane/config.ini";
+    QTest::newRow("program folder read-only")
+        << "/opt/kelvane" << false << "/home/u/.local/share/kelvane/config.ini";
+    QTest::newRow("program folder unknown")
+        << "" << true << "/home/u/.local/share/kelvane/config.ini";
+}
+
+void TestScores::whereTheFileGoes()
+{
+    QFETCH(QString, programDir);
+    QFETCH(bool, writable);
+    QFETCH(QString, expected);
+    QStringList asked;
+    const Folders folders{programDir, QStringLiteral("/home/u/.local/share/kelvane")};
+    const QString path = scorefile::resolvePath(folders, [&](const QString &folder) {
+        asked << folder;
+        return writable;
+    });
+    QCOMPARE(path, expected);
+    if (!programDir.isEmpty())
+        QCOMPARE(asked, QStringList{programDir});
+}
+
+void TestScores::realWritableTest()
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("file"));
+    writeBytes(file, "x");
+    QVERIFY(scorefile::isWritableFolder(dir.path()));
+    QVERIFY(!scorefile::isWritableFolder(file));
+    QVERIFY(!scorefile::isWritableFolder(dir.filePath(QStringLiteral("missing"))));
+}
+
+void TestScores::writeCreatesThePerUserFolder()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("share/kelvane/config.ini"));
+    const std::optional<QString> error = scorefile::write(path, QStringLiteral("分数30"));
+    QVERIFY2(!error, qPrintable(error.value_or(QString())));
+    QCOMPARE(readBytes(path), header + QByteArray::fromHex("B7D6CAFD3330") + "\r\n");
+}
+
+void TestScores::failedWriteKeepsThePreviousFile_data()
+{
+    QTest::addColumn<QString>("obstacle");
+    QTest::newRow("disk full during the write") << "size limit";
+    QTest::newRow("read-only folder") << "read-only";
+    QTest::newRow("a folder where the file should be") << "folder";
+    QTest::newRow("a file where the folder should be") << "file";
+}
+
+void TestScores::failedWriteKeepsThePreviousFile()
+{
+    QFETCH(QString, obstacle);
+    QTemporaryDir dir;
+    QString path = dir.filePath(QStringLiteral("config.ini"));
+    const QByteArray previous = scorefile::contents(QStringLiteral("总分:120"));
+    std::optional<QString> error;
+    if (obstacle == QLatin1String("size limit")) {
+        writeBytes(path, previous);
+        FileSizeLimit limit(16);
+        error = scorefile::write(path, QStringLiteral("总分:1234567890"));
+    } else if (obstacle == QLatin1String("read-only")) {
+        writeBytes(path, previous);
+        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
+        const bool bypassed = QFileInfo(dir.path()).isWritable();
+        if (!bypassed)
+            error = scorefile::write(path, QStringLiteral("分数30"));
+        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        if (bypassed)
+            QSKIP("permissions do not bind this user (root); the other rows cover the failure");
+    } else if (obstacle == QLatin1String("folder")) {
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("config.ini")));
+        error = scorefile::write(path, QStringLiteral("分数30"));
+        QVERIFY(QFileInfo(path).isDir());
+    } else {
+        writeBytes(dir.filePath(QStringLiteral("share")), "x");
+        path = dir.filePath(QStringLiteral("share/kelvane/config.ini"));
+        error = scorefile::write(path, QStringLiteral("分数30"));
+    }
+    QVERIFY(error.has_value());
+    QVERIFY(!error->isEmpty());
+    if (obstacle != QLatin1String("folder") && obstacle != QLatin1String("file"))
+        QCOMPARE(readBytes(path), previous);
+    // Nothing half-written is left beside it.
+    const QStringList left =
+        QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    QCOMPARE(left.size(), 1);
+}
+
+QTEST_GUILESS_MAIN(TestScores)
+#include "test_scores.moc"
