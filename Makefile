@@ -8,7 +8,7 @@ CMAKE_FLAGS ?=
 DEPS := cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libgl-dev fonts-noto-cjk \
         xvfb xauth xdotool x11-utils imagemagick dbus dbus-x11 at-spi2-core python3-pyatspi \
         trayer desktop-file-utils appstream dpkg-dev file clang libclang-rt-14-dev \
-        qt6-gtk-platformtheme man-db
+        qt6-gtk-platformtheme man-db libx11-dev
 
 .PHONY: all deps configure build run test install package clean
 
@@ -50,6 +50,17 @@ package: build
 	rm -f $(BUILD)/kelvane_*.deb kelvane_*.deb
 	cd $(BUILD) && cpack -G DEB
 	cp $(BUILD)/kelvane_*.deb .
+
+# Benchmarks against a bare Qt window, in a Release build of their own; prints one table.
+# Not part of `make test`: the figures need a quiet machine and take a few minutes.
+BENCH_BUILD ?= build-bench
+BENCH_ARGS ?=
+.PHONY: bench
+bench: deps
+	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DKELVANE_BENCHMARKS=ON \
+	  -DBUILD_TESTING=OFF $(CMAKE_FLAGS)
+	cmake --build $(BENCH_BUILD) --target kelvane bench_reference bench_mapwatch bench_inprocess
+	python3 bench/run.py --build $(BENCH_BUILD) $(BENCH_ARGS)
 
 clean:
 	rm -rf $(BUILD)

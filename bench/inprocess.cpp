@@ -1,0 +1,301 @@
+// The measurements taken inside the program's own code, on the real services and a real
+// window system (run it under an X server):
+//
+//   bench_inprocess fall SECS   the game: shows the game window, presses "开始" and counts the
+//                               fall ticks delivered over SECS after a one-second warm-up;
+//                               prints "fall ticks N cpu_ns N wall_ns N handler_ns N"
+//   bench_inprocess keys N      one line per window, text shape and size: the cost of one
+//                               keystroke (key event to the end of all its handlers) over N
+//                               keystrokes (fewer where they would take over 20 s); "keys
+//                               FORM lines|paragraph SIZE median_ns N mean_ns N ok 0|1 typed N"
+//   bench_inprocess scores N    the score file written (QSaveFile) and read back N times,
+//                               against a plain QFile write and read of the same bytes;
+//                               "scores write_ns N read_ns N ref_write_ns N ref_read_ns N ok 0|1"
+
+#include "app/controls.h"
+#include "app/program.h"
+#include "app/qtservices.h"
+#include "forms/form3.h"
+#include "forms/form4.h"
+#include "forms/form5.h"
+#include "scores/module1.h"
+#include "scores/scorefile.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QKeyEvent>
+#include <QTemporaryDir>
+#include <QTextCursor>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <vector>
+
+namespace {
+
+long long nowNs(clockid_t clock)
+{
+    timespec ts{};
+    clock_gettime(clock, &ts);
+    return (long long)ts.tv_sec * 1000000000LL + ts.tv_nsec;
+}
+
+long long median(std::vector<long long> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+long long mean(const std::vector<long long> &v)
+{
+    long long sum = 0;
+    for (long long x : v)
+        sum += x;
+    return v.empty() ? 0 : sum / (long long)v.size();
+}
+
+// The real time source, with the game's fall tick (the only 10 ms timer in the program)
+// counted and its handler timed.
+struct FallCounter {
+    long long ticks = 0;
+    long long handlerNs = 0;
+};
+
+class CountingTimeSource : public TimeSource {
+public:
+    CountingTimeSource(std::unique_ptr<TimeSource> inner, FallCounter &counter)
+        : inner_(std::move(inner)), counter_(counter)
+    {
+    }
+    QDateTime now() const override { return inner_->now(); }
+    std::uint32_t tickCount() const override { return inner_->tickCount(); }
+    std::unique_ptr<TimerDriver> createTimer(std::function<void()> onTick) override
+    {
+        return std::make_unique<Driver>(*inner_, std::move(onTick), counter_);
+    }
+
+private:
+    class Driver : public TimerDriver {
+    public:
+        Driver(TimeSource &time, std::function<void()> onTick, FallCounter &counter)
+            : inner_(time.createTimer([this, onTick = std::move(onTick), &counter] {
+                  if (interval_ != 10) {
+                      onTick();
+                      return;
+                  }
+                  const long long t0 = nowNs(CLOCK_MONOTONIC);
+                  onTick();
+                  counter.handlerNs += nowNs(CLOCK_MONOTONIC) - t0;
+                  ++counter.ticks;
+              }))
+        {
+        }
+        void start(int intervalMs) override
+        {
+            interval_ = intervalMs;
+            inner_->start(intervalMs);
+        }
+        void stop() override { inner_->stop(); }
+
+    private:
+        int interval_ = 0;
+        std::unique_ptr<TimerDriver> inner_;
+    };
+
+    std::unique_ptr<TimeSource> inner_;
+    FallCounter &counter_;
+};
+
+int runFall(int seconds)
+{
+    FallCounter counter;
+    Services services = realServices();
+    services.time = std::make_unique<CountingTimeSource>(std::move(services.time), counter);
+    Program program(std::move(services));
+    Form3 &game = program.form3();
+    game.show();
+
+    long long cpu0 = 0, wall0 = 0, ticks0 = 0, handler0 = 0;
+    QTimer::singleShot(500, [&] {
+        game.Command1().click();
+        QTimer::singleShot(1000, [&] {
+            cpu0 = nowNs(CLOCK_PROCESS_CPUTIME_ID);
+            wall0 = nowNs(CLOCK_MONOTONIC);
+            ticks0 = counter.ticks;
+            handler0 = counter.handlerNs;
+            QTimer::singleShot(seconds * 1000, [&] {
+                std::printf("fall ticks %lld cpu_ns %lld wall_ns %lld handler_ns %lld\n",
+                            counter.ticks - ticks0, nowNs(CLOCK_PROCESS_CPUTIME_ID) - cpu0,
+                            nowNs(CLOCK_MONOTONIC) - wall0, counter.handlerNs - handler0);
+                std::fflush(stdout);
+                QCoreApplication::quit();
+            });
+        });
+    });
+    return QApplication::exec();
+}
+
+// Text as a typist leaves it: Chinese with some punctuation and Latin letters. In lines, each
+// paragraph ends with Enter (CR LF) and the text ends with one, so typing starts a new line;
+// otherwise it is one paragraph that the typing continues.
+enum class Shape { Lines, Paragraph };
+
+QString typedText(int length, Shape shape)
+{
+    const QString sample = QStringLiteral(
+        "今天我们练习打字，速度和准确都很重要。键盘上的每一个字母都要记住位置，"
+        "手指放在基本键上，眼睛看着屏幕而不是键盘。Practice makes perfect. ");
+    constexpr int paragraph = 200; // code units, the CR LF included
+    QString text;
+    text.reserve(length);
+    qsizetype next = 0;
+    while (text.size() < length) {
+        if (shape == Shape::Lines && text.size() % paragraph == paragraph - 2) {
+            text += QLatin1String("\r\n");
+            continue;
+        }
+        text += sample.at(next);
+        next = (next + 1) % sample.size();
+    }
+    text.truncate(length);
+    return text;
+}
+
+// Types up to `count` letters into the box, timing each key from the event to the end of its
+// handlers; the window repaints between keys, untimed. A box so slow that the keys would take
+// more than `budgetNs` in all stops early (after at least minimumKeys): its median is long
+// settled by then, and the whole benchmark has to stay within minutes.
+std::vector<long long> typeKeys(TextBox &box, int count, long long budgetNs = 20'000'000'000LL)
+{
+    constexpr int minimumKeys = 50;
+    std::vector<long long> costs;
+    costs.reserve(count);
+    long long spent = 0;
+    QElapsedTimer timer;
+    for (int i = 0; i < count && (i < minimumKeys || spent < budgetNs); ++i) {
+        const int letter = i % 26;
+        const QString text(QChar(char16_t(u'a' + letter)));
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_A + letter, Qt::NoModifier, text);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_A + letter, Qt::NoModifier, text);
+        timer.start();
+        QApplication::sendEvent(&box, &press);
+        costs.push_back(timer.nsecsElapsed());
+        spent += costs.back();
+        QApplication::sendEvent(&box, &release);
+        QApplication::processEvents();
+    }
+    return costs;
+}
+
+void prefill(TextBox &box, int length, Shape shape)
+{
+    box.setText(typedText(length, shape));
+    box.moveCursor(QTextCursor::End);
+    QApplication::processEvents();
+}
+
+void report(const char *form, const char *shape, int size, const std::vector<long long> &costs,
+            bool ok)
+{
+    std::printf("keys %s %s %d median_ns %lld mean_ns %lld ok %d typed %d\n", form, shape, size,
+                median(costs), mean(costs), ok ? 1 : 0, int(costs.size()));
+    std::fflush(stdout);
+}
+
+// One keystroke run on a fresh program: the window opened as the user opens it, the text put
+// in, the caret at its end, then `count` letters typed.
+void typeInto(const char *form, Shape shape, int size, int count)
+{
+    Program program(realServices());
+    const char *shapeName = shape == Shape::Lines ? "lines" : "paragraph";
+    if (qstrcmp(form, "form4") == 0) {
+        // The live test: "开始" clears the box, puts the caret there and starts the clocks.
+        Form4 &live = program.form4();
+        live.show();
+        live.Command1().click();
+        prefill(live.Text1(), size, shape);
+        const std::vector<long long> costs = typeKeys(live.Text1(), count);
+        const qsizetype typed = qsizetype(costs.size());
+        const bool ok = live.Text1().TextLength() == size + typed &&
+                        live.Label1().Caption() == characterCountCaption(size + typed);
+        report(form, shapeName, size, costs, ok);
+    } else {
+        Form5 &free = program.form5();
+        free.show();
+        free.Text1().SetFocus();
+        prefill(free.Text1(), size, shape);
+        const std::vector<long long> costs = typeKeys(free.Text1(), count);
+        report(form, shapeName, size, costs,
+               free.Text1().TextLength() == size + qsizetype(costs.size()));
+    }
+}
+
+int runKeys(int count)
+{
+    for (const char *form : {"form4", "form5"}) {
+        typeInto(form, Shape::Lines, 0, count);
+        for (Shape shape : {Shape::Lines, Shape::Paragraph})
+            for (int size : {10'000, 100'000})
+                typeInto(form, shape, size, count);
+    }
+    return 0;
+}
+
+int runScores(int count)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("config.ini"));
+    const QString referencePath = dir.filePath(QStringLiteral("reference.ini"));
+    const QString caption = QStringLiteral("总分:1230");
+    const QByteArray bytes = scorefile::contents(caption);
+    std::vector<long long> write, read, refWrite, refRead;
+    bool ok = true;
+    QElapsedTimer timer;
+    for (int i = 0; i < count; ++i) {
+        timer.start();
+        ok = ok && !scorefile::write(path, caption).has_value();
+        write.push_back(timer.nsecsElapsed());
+        timer.start();
+        ok = ok && Module1::ReadIniValue(QStringLiteral("config"), QStringLiteral("label1"),
+                                         path) == caption;
+        read.push_back(timer.nsecsElapsed());
+
+        timer.start();
+        {
+            QFile file(referencePath);
+            ok = ok && file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+                 file.write(bytes) == bytes.size();
+        }
+        refWrite.push_back(timer.nsecsElapsed());
+        timer.start();
+        {
+            QFile file(referencePath);
+            ok = ok && file.open(QIODevice::ReadOnly) && file.readAll() == bytes;
+        }
+        refRead.push_back(timer.nsecsElapsed());
+    }
+    std::printf("scores write_ns %lld read_ns %lld ref_write_ns %lld ref_read_ns %lld ok %d\n",
+                median(write), median(read), median(refWrite), median(refRead), ok ? 1 : 0);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    const QString mode = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+    const int n = argc > 2 ? QString::fromLocal8Bit(argv[2]).toInt() : 0;
+    if (mode == QLatin1String("fall") && n > 0)
+        return runFall(n);
+    if (mode == QLatin1String("keys") && n > 0)
+        return runKeys(n);
+    if (mode == QLatin1String("scores") && n > 0)
+        return runScores(n);
+    std::fprintf(stderr, "usage: %s fall SECS | keys N | scores N\n", argv[0]);
+    return 2;
+}

@@ -1,0 +1,143 @@
+// The yardstick every figure of the benchmark is measured against: a bare Qt Widgets window
+// with seven labels and seven buttons carrying Chinese captions, placed and sized like the
+// main window's, and two timers doing what the main window's timers do (a random text colour
+// every 400 ms, the time of day every second). No program around it: plain widgets, the
+// default font family, built with the same flags as the program.
+//
+//   bench_reference              the window, until it is closed or killed
+//   bench_reference --fall SECS  also a label moving 40 twips every 10 ms, like the game's
+//                                letter; prints "fall ticks N cpu_ns N wall_ns N" over SECS after a
+//                                one-second warm-up, then quits
+
+#include <QApplication>
+#include <QLabel>
+#include <QLocale>
+#include <QPushButton>
+#include <QTime>
+#include <QTimer>
+#include <QWidget>
+
+#include <cstdio>
+#include <ctime>
+#include <random>
+
+namespace {
+
+long long nowNs(clockid_t clock)
+{
+    timespec ts{};
+    clock_gettime(clock, &ts);
+    return (long long)ts.tv_sec * 1000000000LL + ts.tv_nsec;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    const bool fall = argc > 2 && QLatin1String(argv[1]) == QLatin1String("--fall");
+    const int fallSeconds = fall ? QString::fromLocal8Bit(argv[2]).toInt() : 0;
+
+    // The main window's size and the places and text sizes of its labels and buttons, in the
+    // toolkit's default font family.
+    QWidget window;
+    window.setWindowTitle(QStringLiteral("参照窗口"));
+    window.resize(576, 332);
+
+    struct LabelSpec {
+        QString text;
+        QRect place;
+        qreal points;
+    };
+    const LabelSpec labelSpecs[7] = {
+        {QStringLiteral("欢迎使用这个参照窗口！"), QRect(40, 72, 481, 57), 26.25},
+        {QStringLiteral("这是一个只有标签、按钮和两个定时器的窗口，用来衡量程序的启动、内存和空闲开销，"
+                        "谢谢！"),
+         QRect(72, 152, 457, 41), 15.75},
+        {QStringLiteral("它的大小和文字都和主窗口一样，快来比较一下吧！"), QRect(24, 200, 545, 41),
+         18},
+        {QString(), QRect(440, 312, 137, 17), 0},
+        {QStringLiteral("七个标签"), QRect(384, 250, 180, 17), 0},
+        {QStringLiteral("七个按钮"), QRect(384, 268, 180, 17), 0},
+        {QStringLiteral("两个定时器"), QRect(384, 286, 180, 17), 0},
+    };
+    QLabel *labels[7];
+    for (int i = 0; i < 7; ++i) {
+        labels[i] = new QLabel(labelSpecs[i].text, &window);
+        labels[i]->setWordWrap(true);
+        labels[i]->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        labels[i]->setGeometry(labelSpecs[i].place);
+        if (labelSpecs[i].points > 0) {
+            QFont font = labels[i]->font();
+            font.setPointSizeF(labelSpecs[i].points);
+            labels[i]->setFont(font);
+        }
+    }
+    const std::pair<QString, QRect> buttonSpecs[7] = {
+        {QStringLiteral("打字速度"), QRect(0, 0, 121, 33)},
+        {QStringLiteral("速度测试"), QRect(120, 0, 113, 33)},
+        {QStringLiteral("英文打字测试"), QRect(232, 0, 121, 33)},
+        {QStringLiteral("打字游戏"), QRect(352, 0, 113, 33)},
+        {QStringLiteral("排行榜"), QRect(464, 0, 113, 33)},
+        {QStringLiteral("退出"), QRect(40, 248, 137, 57)},
+        {QStringLiteral("关于"), QRect(216, 248, 129, 57)},
+    };
+    for (const auto &[text, place] : buttonSpecs) {
+        auto *button = new QPushButton(text, &window);
+        button->setGeometry(place);
+    }
+
+    std::mt19937 engine(1);
+    std::uniform_int_distribution<int> component(0, 255);
+    QTimer colour;
+    QObject::connect(&colour, &QTimer::timeout, [&] {
+        QPalette p = labels[0]->palette();
+        p.setColor(QPalette::WindowText,
+                   QColor(component(engine), component(engine), component(engine)));
+        labels[0]->setPalette(p);
+    });
+    QTimer clock;
+    QObject::connect(&clock, &QTimer::timeout, [&] {
+        labels[3]->setText(QLocale::system().toString(QTime::currentTime(), QLocale::LongFormat));
+    });
+    if (!fall) {
+        colour.start(400);
+        clock.start(1000);
+    }
+
+    // The falling letter: the same label size and step as the game's.
+    QLabel letter(QStringLiteral("A"), &window);
+    letter.setGeometry(216, 0, 169, 65);
+    letter.setVisible(fall);
+    int topTwips = 0;
+    long long ticks = 0;
+    QTimer fallTick;
+    fallTick.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&fallTick, &QTimer::timeout, [&] {
+        ++ticks;
+        topTwips += 40;
+        if (topTwips > window.frameGeometry().height() * 15)
+            topTwips = 0;
+        letter.move(216, (topTwips + 7) / 15);
+    });
+
+    long long cpu0 = 0, wall0 = 0, ticks0 = 0;
+    if (fall) {
+        fallTick.start(10);
+        QTimer::singleShot(1000, [&] {
+            cpu0 = nowNs(CLOCK_PROCESS_CPUTIME_ID);
+            wall0 = nowNs(CLOCK_MONOTONIC);
+            ticks0 = ticks;
+            QTimer::singleShot(fallSeconds * 1000, [&] {
+                std::printf("fall ticks %lld cpu_ns %lld wall_ns %lld\n", ticks - ticks0,
+                            nowNs(CLOCK_PROCESS_CPUTIME_ID) - cpu0,
+                            nowNs(CLOCK_MONOTONIC) - wall0);
+                std::fflush(stdout);
+                QCoreApplication::quit();
+            });
+        });
+    }
+
+    window.show();
+    return QApplication::exec();
+}
