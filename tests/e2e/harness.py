@@ -60,6 +60,14 @@ def pixels(twips):
     return int(round(twips / TWIPS_PER_PIXEL))
 
 
+def note_process(proc):
+    """Tells the suite's runner about a process group to stop if the cases are cut short."""
+    path = os.environ.get("KELVANE_E2E_PIDS")
+    if path:
+        with open(path, "a") as f:
+            f.write("%d\n" % proc.pid)
+
+
 def _runs(text):
     """ASCII stretches whole, every other character on its own."""
     runs = []
@@ -224,6 +232,9 @@ class Window:
     def checked(self, acc):
         return acc.getState().contains(pyatspi.STATE_CHECKED)
 
+    def enabled(self, acc):
+        return acc.getState().contains(pyatspi.STATE_ENABLED)
+
     def focused(self, acc):
         return acc.getState().contains(pyatspi.STATE_FOCUSED)
 
@@ -231,6 +242,7 @@ class Window:
         return self.control_at("label", left, top)
 
     def caption_at(self, left, top):
+        self.program.expect_running()
         return self.label_at(left, top).name
 
     def text_box(self, name):
@@ -298,8 +310,9 @@ class Window:
             wait_for(lambda: text_of(box) == want, "%s to hold %r, it holds %r"
                      % (box.name, want, text_of(box)))
 
-    def key(self, *names):
-        self.focus()
+    def key(self, *names, refocus=True):
+        if refocus:
+            self.focus()
         xdotool("key", "--delay", 30, *names)
 
     def close(self):
@@ -368,6 +381,7 @@ class Program:
         self.log = open(os.path.join(workdir, "kelvane.log"), "ab")
         self.proc = subprocess.Popen([self.path], cwd=workdir, env=env, stdin=subprocess.DEVNULL,
                                      stdout=self.log, stderr=self.log, start_new_session=True)
+        note_process(self.proc)
         self.app = wait_for(self._find_app, "the program to appear on the accessibility bus")
 
     def _find_app(self):
@@ -388,6 +402,7 @@ class Program:
     def window(self, title, timeout=TIMEOUT):
         """Waits for the shown window with that caption."""
         def find():
+            self.expect_running()
             found = [w for w in self.windows() if w.name == title and showing(w)]
             expect(len(found) <= 1, "%d windows captioned %r are shown" % (len(found), title))
             return found[0] if found else None
@@ -416,6 +431,7 @@ class Program:
     def message_box(self):
         """The modal message box that is up: (its text, an OK-pressing function)."""
         def find():
+            self.expect_running()
             for w in self.windows():
                 if role(w) in ("alert", "dialog") and showing(w):
                     return w
@@ -435,6 +451,10 @@ class Program:
 
     def running(self):
         return self.proc.poll() is None
+
+    def expect_running(self):
+        if not self.running():
+            raise Failure("the program has ended (status %s)" % self.proc.returncode)
 
     def wait_exit(self):
         wait_for(lambda: not self.running(), "the program to end")
@@ -501,6 +521,7 @@ class Run:
         proc = subprocess.Popen(args, cwd=self.folder, stdin=subprocess.DEVNULL, stdout=log,
                                 stderr=log, start_new_session=True)
         log.close()
+        note_process(proc)
         self.helpers.append(proc)
         return proc
 

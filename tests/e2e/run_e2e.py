@@ -60,6 +60,21 @@ def kill_group(proc, grace=3.0):
         break
 
 
+def kill_recorded(path):
+    """The programs the cases started run in process groups of their own; the cases note
+    each one, so that none outlives the suite even when it is cut short."""
+    try:
+        with open(path) as f:
+            pids = [int(line) for line in f if line.strip()]
+    except OSError:
+        return
+    for pid in pids:
+        try:
+            os.killpg(pid, signal.SIGKILL)
+        except (ProcessLookupError, PermissionError):
+            pass
+
+
 def start_xvfb(runtime):
     """Xvfb on a display it picks itself, so parallel runs never collide."""
     wanted = os.environ.get("KELVANE_E2E_DISPLAY")
@@ -97,25 +112,35 @@ def outer(args):
     results = os.path.join(runtime, "results.json")
     xvfb = inner = None
     timed_out = False
+    setup_error = None
     try:
         xvfb, display = start_xvfb(runtime)
         env = dict(os.environ)
         for leftover in ("DBUS_SESSION_BUS_ADDRESS", "AT_SPI_BUS_ADDRESS", "WAYLAND_DISPLAY",
                          "QT_QPA_PLATFORM", "QT_ACCESSIBILITY", "SESSION_MANAGER"):
             env.pop(leftover, None)
-        env.update(DISPLAY=display, XDG_RUNTIME_DIR=runtime, LC_ALL="C.UTF-8")
+        env.update(DISPLAY=display, XDG_RUNTIME_DIR=runtime, LC_ALL="C.UTF-8",
+                   KELVANE_E2E_PIDS=os.path.join(runtime, "pids"))
         print("real-window tests on display %s" % display, flush=True)
+        # The buses' chatter goes to a log, shown only when something went wrong.
+        bus_log = open(os.path.join(runtime, "session.log"), "wb")
         inner = subprocess.Popen(
             ["dbus-run-session", "--", sys.executable, os.path.abspath(__file__),
              "--program", os.path.abspath(args.program), "--only", args.only,
              "--screenshots", os.path.abspath(args.screenshots), "--inner", results],
-            env=env, stdin=subprocess.DEVNULL, start_new_session=True)
+            env=env, stdin=subprocess.DEVNULL, stderr=bus_log, start_new_session=True)
+        bus_log.close()
         try:
             inner.wait(timeout=SUITE_LIMIT)
         except subprocess.TimeoutExpired:
             timed_out = True
+    except Exception as e:  # no display or no session: report it like a failed case
+        setup_error = e
+    except SystemExit:  # stopped from outside
+        timed_out = True
     finally:
         kill_group(inner)
+        kill_recorded(os.path.join(runtime, "pids"))
         kill_group(xvfb)
 
     try:
@@ -124,13 +149,25 @@ def outer(args):
     except (OSError, ValueError):
         outcome = {"passed": 0, "failed": 0, "done": False}
     failed = outcome["failed"]
-    if timed_out:
-        print("FAIL  the suite ran out of its %d seconds" % SUITE_LIMIT)
+    if setup_error is not None:
+        print("FAIL  setting up the display and the session: %s" % setup_error)
+        failed += 1
+    elif timed_out:
+        print("FAIL  the suite was stopped or ran out of its %d seconds" % SUITE_LIMIT)
         failed += 1
     elif not outcome.get("done"):
         print("FAIL  the suite stopped before its end (status %s)" %
               (inner.returncode if inner else "not started"))
         failed += 1
+    if failed:
+        for log in ("xvfb.log", "session.log"):
+            try:
+                with open(os.path.join(runtime, log), "rb") as f:
+                    chatter = f.read().decode("utf-8", "replace").strip()
+            except OSError:
+                continue
+            if chatter:
+                print("%s:\n%s" % (log, chatter))
     subprocess.run(["rm", "-rf", runtime], check=False)
     print("%d passed, %d failed" % (outcome["passed"], failed), flush=True)
     return 1 if failed or outcome["passed"] == 0 else 0
@@ -153,7 +190,14 @@ def start_accessibility_bus():
         time.sleep(0.1)
 
 
+def write_results(path, passed, failed, done):
+    with open(path + ".new", "w") as f:
+        json.dump({"passed": passed, "failed": failed, "done": done}, f)
+    os.replace(path + ".new", path)
+
+
 def run_cases(args):
+    """Runs every case, each in a folder of its own; returns (passed, failed)."""
     sys.path.insert(0, HERE)
     import harness  # after the bus is up: pyatspi connects on import
     for path in sorted(glob.glob(os.path.join(HERE, "case_*.py"))):
@@ -182,6 +226,8 @@ def run_cases(args):
             print("PASS  %s (%.1fs)" % (title, time.monotonic() - started), flush=True)
         finally:
             run.finish()
+            # Kept up to date, so a suite cut short still reports what it got through.
+            write_results(args.inner, passed, failed, False)
     return passed, failed
 
 
@@ -202,12 +248,14 @@ def inner(args):
                 launcher.wait(timeout=5)
             except subprocess.TimeoutExpired:
                 launcher.kill()
-        with open(args.inner, "w") as f:
-            json.dump({"passed": passed, "failed": failed, "done": done}, f)
+        if done:
+            write_results(args.inner, passed, failed, True)
     return 0 if done and not failed else 1
 
 
 def main():
+    # CTest stops a test that overruns with SIGTERM: clean up as on any other way out.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(143))
     args = parse_args()
     if args.inner:
         return inner(args)
