@@ -1,8 +1,8 @@
 #!/bin/bash
 # The staged install (cmake --install into a DESTDIR) as a user's system receives it:
 # exactly the expected files, entries that point at one another, and a binary that starts
-# from there and shows its window with the feather, also for a user who cannot write the
-# program's folder.
+# from there and shows its window with the feather. Then a user who cannot write the
+# program's folder plays a game, and the score must land in that user's data folder.
 #
 # usage: install_test.sh STAGE PREFIX BINDIR DATADIR MANDIR APP_ID VERSION
 set -u
@@ -101,8 +101,8 @@ if [ ! -s "$work/display" ]; then
 fi
 export DISPLAY=:$(cat "$work/display")
 
-# Starts BINARY as the given user with a fresh home, waits for its main window, checks the
-# window carries the feather icon and that the program is still running two seconds on.
+# Starts the installed program as USER with a fresh HOME and waits for its main window.
+# Sets pid and window; returns 1 when no window appears.
 start_installed() {
     local user=$1 home=$2 log=$3 runner=()
     mkdir -p "$home"
@@ -112,30 +112,73 @@ start_installed() {
     fi
     env -i PATH=/usr/bin:/bin DISPLAY="$DISPLAY" HOME="$home" LC_ALL=C.UTF-8 \
         "${runner[@]}" "$root/$bindir/kelvane" >"$log" 2>&1 &
-    local pid=$!
-    pids+=($pid)
-    local window
+    pid=$!
+    pids+=("$pid")
     window=$(timeout 20 xdotool search --sync --onlyvisible --pid "$pid" 2>/dev/null | head -1)
     if [ -z "$window" ]; then
-        fail "as $user: no window appeared"; cat "$log"; return
+        fail "as $user: no window appeared"; cat "$log"; return 1
     fi
-    # _NET_WM_ICON holds the icon images; the desktop's window list and task bar show it.
+}
+
+# The main window carries the feather (the window list and task bar show _NET_WM_ICON),
+# matches the desktop entry's StartupWMClass, and the program is still running 2 s on.
+check_started() {
+    local user=$1 log=$2
     xprop -id "$window" _NET_WM_ICON | grep -q "Icon (16 x 16)" ||
         fail "as $user: the main window has no 16x16 icon"
     xprop -id "$window" WM_CLASS | grep -q '"kelvane", "kelvane"' ||
         fail "as $user: WM_CLASS does not match StartupWMClass: $(xprop -id "$window" WM_CLASS)"
     sleep 2
     if ! kill -0 "$pid" 2>/dev/null; then
-        fail "as $user: the program ended on its own"; cat "$log"
+        fail "as $user: the program ended on its own"; cat "$log"; return 1
     fi
-    kill "$pid" 2>/dev/null
 }
 
-start_installed "$(id -un)" "$work/home-installer" "$work/run.log"
+# Clicks at a point given in twips (15 to a pixel) inside a window's client area.
+click_twips() {
+    xdotool mousemove --sync --window "$1" $(($2 / 15)) $(($3 / 15)) click 1
+}
+
+# What a window manager does for the title-bar close button: WM_DELETE_WINDOW.
+ask_to_close() {
+    python3 - "$1" <<'EOF'
+import ctypes, sys
+class ClientMessage(ctypes.Structure):
+    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong),
+                ("send_event", ctypes.c_int), ("display", ctypes.c_void_p),
+                ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
+                ("format", ctypes.c_int), ("data", ctypes.c_long * 5),
+                ("pad", ctypes.c_long * 12)]
+x11 = ctypes.CDLL("libX11.so.6")
+x11.XOpenDisplay.restype = ctypes.c_void_p
+x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+x11.XInternAtom.restype = ctypes.c_ulong
+x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
+                           ctypes.c_void_p]
+x11.XFlush.argtypes = [ctypes.c_void_p]
+x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+dpy = x11.XOpenDisplay(None)
+if not dpy:
+    sys.exit("cannot open the X display")
+ev = ClientMessage(type=33, window=int(sys.argv[1]), format=32,
+                   message_type=x11.XInternAtom(dpy, b"WM_PROTOCOLS", 0))
+ev.data[0] = x11.XInternAtom(dpy, b"WM_DELETE_WINDOW", 0)
+x11.XSendEvent(dpy, ev.window, 0, 0, ctypes.byref(ev))
+x11.XFlush(dpy)
+x11.XCloseDisplay(dpy)
+EOF
+}
+
+if start_installed "$(id -un)" "$work/home-installer" "$work/run.log"; then
+    check_started "$(id -un)" "$work/run.log"
+    kill "$pid"
+fi
 
 # A user who cannot write the program's folder, as for an install in /usr/bin: a copy of the
 # install with its bin folder read-only. Root writes anywhere, so as root the program runs
-# as an unprivileged user.
+# as an unprivileged user. That user plays the game (start, then close the game window) and
+# the score must land in the per-user data folder, which does not exist yet.
 readonly_root=$work/ro
 mkdir -p "$readonly_root"
 cp -a "$stage/." "$readonly_root/"
@@ -146,7 +189,35 @@ user=$(id -un)
 if [ "$(id -u)" -eq 0 ]; then
     user=nobody
 fi
-start_installed "$user" "$work/home-user" "$work/run-user.log"
+home=$work/home-user
+score_file=$home/.local/share/kelvane/config.ini
+if start_installed "$user" "$home" "$work/run-user.log" &&
+   check_started "$user" "$work/run-user.log"; then
+    click_twips "$window" $((5280 + 1695 / 2)) $((495 / 2))     # 打字游戏
+    game=$(timeout 20 xdotool search --sync --all --onlyvisible --pid "$pid" --name "^打字游戏" |
+           head -1)
+    if [ -z "$game" ]; then
+        fail "as $user: the game window did not open"
+    else
+        click_twips "$game" $((2400 + 1575 / 2)) $((2040 + 975 / 2))  # 开始
+        ask_to_close "$game"
+        for _ in $(seq 100); do [ -s "$score_file" ] && break; sleep 0.1; done
+        if [ ! -s "$score_file" ]; then
+            fail "as $user: closing the game wrote no $score_file"
+            find "$home" "$root/$bindir" -name config.ini
+            cat "$work/run-user.log"
+        else
+            python3 - "$score_file" <<'EOF' || fail "as $user: the score file holds the wrong bytes"
+import re, sys
+data = open(sys.argv[1], 'rb').read()
+if not re.fullmatch(rb'\[config\]\r\nlabel1=' + '分数'.encode('gbk') + rb'\d+\r\n', data):
+    sys.exit('score file: %r' % data)
+EOF
+        fi
+        kill -0 "$pid" 2>/dev/null || fail "as $user: the program ended when the game closed"
+    fi
+    kill "$pid" 2>/dev/null
+fi
 leftovers=$(find "$root/$bindir" -mindepth 1 ! -name kelvane)
 [ -z "$leftovers" ] || fail "the program left files beside itself: $leftovers"
 
