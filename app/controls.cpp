@@ -46,9 +46,11 @@ QColor rgbColor(int red, int green, int blue) { return QColor(red, green, blue);
 QFont songFont(qreal pointSize)
 {
     QFont font;
+    // AR PL UMing is a Song face with SimSun's tight line height, so wrapped captions fit
+    // their labels as drawn; Noto and WenQuanYi are the fallbacks.
     font.setFamilies({QStringLiteral("SimSun"), QStringLiteral("宋体"),
-                      QStringLiteral("Noto Serif CJK SC"), QStringLiteral("Noto Sans CJK SC"),
-                      QStringLiteral("WenQuanYi Zen Hei"), QStringLiteral("AR PL UMing CN")});
+                      QStringLiteral("AR PL UMing CN"), QStringLiteral("Noto Serif CJK SC"),
+                      QStringLiteral("Noto Sans CJK SC"), QStringLiteral("WenQuanYi Zen Hei")});
     font.setPointSizeF(pointSize);
     font.setWeight(QFont::Normal);
     return font;
