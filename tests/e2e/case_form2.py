@@ -19,7 +19,8 @@ def generate(test, pattern):
     test.press("产生字母")
     letters = test.text_box("Text1")
     return wait_for(lambda: re.fullmatch(pattern, text_of(letters)) and text_of(letters),
-                    "30 letters matching %s, the box holds %r" % (pattern, text_of(letters)))
+                    lambda: "30 letters matching %s, the box holds %r"
+                    % (pattern, text_of(letters)))
 
 
 def type_back(test, typed):
@@ -28,7 +29,8 @@ def type_back(test, typed):
     test.click_into(box)
     wait_for(lambda: HMS.match(test.caption_at(*START)), "the start time")
     test.type(typed)
-    wait_for(lambda: text_of(box) == typed, "the typed letters, box holds %r" % text_of(box))
+    wait_for(lambda: text_of(box) == typed, lambda: "the typed letters, box holds %r"
+             % text_of(box))
     test.key("Return")
     wait_for(lambda: HMS.match(test.caption_at(*END)), "the end time")
     # Enter scored the test and did not enter the box.

@@ -3,14 +3,15 @@ closes, and the leaderboard reads it back."""
 
 import re
 
-from harness import Failure, case, expect, expect_equal, wait_for
+from harness import Failure, case, expect_equal, wait_for
 
 MAIN = "Kelvane0.4测试版"
 TITLE = "打字游戏"
 BOARD = "打字英雄榜（数据库问题尚未解决，原谅我的技术...）"
 SCORE = (480, 360)      # Label1
 HELP = (240, 3360)      # Label3
-HELP_TEXT = "游戏时间：1分钟 游戏结束后，先退出窗口，再到排行榜保存即可显示 下次打开时就可以读取"
+HELP_TEXT = ("游戏时间：1分钟 游戏结束后，先退出窗口，再到排行榜保存即可显示 "
+             "下次打开时就可以读取")
 GAME_LENGTH = 60
 
 
@@ -85,19 +86,20 @@ def game_and_score_file(run):
     game.close()
     game.wait_closed()
     wait_for(lambda: read_file(score_file) == score_file_bytes("分数10"),
-             "config.ini to hold 分数10, it holds %r" % read_file(score_file))
+             lambda: "config.ini to hold 分数10, it holds %r" % read_file(score_file))
 
     # Reopened: the previous score is not shown; a whole game runs to its end.
     game = open_game(program)
     start(game)
     hit(game, 0)
-    wait_for(lambda: game.caption_at(*SCORE) == "总分:10", "the game to end with 总分:10 "
-             "(score reads %r)" % game.caption_at(*SCORE), timeout=GAME_LENGTH + 30)
+    wait_for(lambda: game.caption_at(*SCORE) == "总分:10",
+             lambda: "the game to end with 总分:10 (score reads %r)" % game.caption_at(*SCORE),
+             timeout=GAME_LENGTH + 30)
     wait_for(lambda: game.enabled(game.button("开始")), "开始 to be enabled after the game")
     game.close()
     game.wait_closed()
     wait_for(lambda: read_file(score_file) == score_file_bytes("总分:10"),
-             "config.ini to hold 总分:10, it holds %r" % read_file(score_file))
+             lambda: "config.ini to hold 总分:10, it holds %r" % read_file(score_file))
 
     main = program.window(MAIN)
     main.press("排行榜")
@@ -111,4 +113,5 @@ def game_and_score_file(run):
     hit(game, 0)
     main.press("退出程序")
     program.wait_exit()
-    expect_equal(read_file(score_file), score_file_bytes("总分:10"), "config.ini after 退出程序")
+    expect_equal(read_file(score_file), score_file_bytes("总分:10"),
+                 "config.ini after 退出程序")

@@ -3,7 +3,7 @@
 
 import re
 
-from harness import case, expect, expect_equal, text_of, wait_for
+from harness import case, expect_equal, text_of, wait_for
 
 MAIN = "Kelvane0.4测试版"
 TITLE = "打字速度测试1"
@@ -53,18 +53,19 @@ def live_test(run):
     # at the caret.
     test.key("Left", "Delete", "BackSpace")
     test.type("d")
-    wait_for(lambda: text_of(box) == "你好abdc", "the box to hold 你好abdc, it holds %r"
-             % text_of(box))
+    wait_for(lambda: text_of(box) == "你好abdc",
+             lambda: "the box to hold 你好abdc, it holds %r" % text_of(box))
     # A selection is not typed over: the e goes in front of the selected d, which stays.
     test.key("shift+Left")
     test.type("e")
-    wait_for(lambda: text_of(box) == "你好abedc", "the box to hold 你好abedc, it holds %r"
-             % text_of(box))
+    wait_for(lambda: text_of(box) == "你好abedc",
+             lambda: "the box to hold 你好abedc, it holds %r" % text_of(box))
     # Enter counts two: the line break is CR LF.
     test.key("End", "Return")
     test.wait_caption(*COUNT, "录入字符 9 个")
 
-    wait_for(lambda: speed_agrees(test, 9), "the speed to agree with the time shown (%r, %r)"
+    wait_for(lambda: speed_agrees(test, 9),
+             lambda: "the speed to agree with the time shown (%r, %r)"
              % (test.caption_at(*ELAPSED), test.caption_at(*SPEED)))
     test.check_chinese_renders()
 

@@ -36,7 +36,7 @@ def take_test(test, typed_keys, shown, characters):
             test.type_into(box, what)
         else:
             test.key(what)
-    wait_for(lambda: text_of(box) == shown, "the text box to hold %r, it holds %r"
+    wait_for(lambda: text_of(box) == shown, lambda: "the text box to hold %r, it holds %r"
              % (shown, text_of(box)))
     before = int(test.caption_at(*COUNT) or 0)
     expect(before >= counted, "the count went back from %d to %d" % (counted, before))
@@ -71,8 +71,9 @@ def speed_test_empty_box(run):
     result = test.caption_at(*RESULT)
 
     test.press("计算")
-    texts, title, press_ok = program.message_box()
+    texts, box, press_ok = program.message_box()
     expect(EMPTY_MESSAGE in texts, "message box says %r, wanted %r" % (texts, EMPTY_MESSAGE))
+    box.check_chinese_renders(shot_name="message box")
     press_ok()
     expect_equal(test.caption_at(*RESULT), result, "Label4 after the empty-box message")
     # The count starts again from 0 after the message.

@@ -3,7 +3,7 @@ nothing from a test window that was closed."""
 
 from case_form3 import score_file_bytes
 from case_form5 import RESULT, open_test, take_test
-from harness import case, expect, expect_equal
+from harness import case, expect_equal
 
 MAIN = "Kelvane0.4测试版"
 TITLE = "打字英雄榜（数据库问题尚未解决，原谅我的技术...）"

@@ -28,7 +28,8 @@ class Failure(AssertionError):
 
 
 def wait_for(probe, what, timeout=TIMEOUT, interval=0.05):
-    """Polls probe() until it returns something truthy and returns that."""
+    """Polls probe() until it returns something truthy and returns that. `what` says what is
+    awaited: a text, or a function that makes one when the wait fails."""
     deadline = time.monotonic() + timeout
     last = None
     while True:
@@ -41,8 +42,9 @@ def wait_for(probe, what, timeout=TIMEOUT, interval=0.05):
         if last and not isinstance(last, Exception):
             return last
         if time.monotonic() >= deadline:
+            # A callable describes the state as it is now, at the end of the wait.
             raise Failure("timed out after %gs waiting for %s (last seen: %r)"
-                          % (timeout, what, last))
+                          % (timeout, what() if callable(what) else what, last))
         time.sleep(interval)
 
 
@@ -187,8 +189,9 @@ def showing(acc):
 
 
 def extents(acc):
-    """Position and size relative to the window, in pixels."""
-    e = acc.queryComponent().getExtents(pyatspi.WINDOW_COORDS)
+    """Position and size on the screen, in pixels. (Qt answers in screen coordinates even
+    when asked for window ones, so windows work out their own offsets.)"""
+    e = acc.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
     return e.x, e.y, e.width, e.height
 
 
@@ -208,6 +211,12 @@ class Window:
     def controls(self, kind=None):
         return [c for c in children(self.acc) if kind is None or role(c) == kind]
 
+    def place(self, acc):
+        """A control's position and size inside this window, in pixels."""
+        x, y, w, h = extents(acc)
+        left, top = extents(self.acc)[:2]
+        return x - left, y - top, w, h
+
     def button(self, caption):
         found = [c for c in self.controls("push button") if c.name == caption]
         expect(len(found) == 1, "%s: %d buttons captioned %r" % (self.title, len(found), caption))
@@ -217,11 +226,11 @@ class Window:
         """The control of a kind whose top-left corner is at the layout position (twips)."""
         want = (pixels(left), pixels(top))
         for c in self.controls(kind):
-            if extents(c)[:2] == want:
+            if self.place(c)[:2] == want:
                 return c
         raise Failure("%s: no %s at (%d, %d) twips; %s are at %s" % (
             self.title, kind, left, top, kind,
-            [(extents(c)[:2], c.name) for c in self.controls(kind)]))
+            [(self.place(c)[:2], c.name) for c in self.controls(kind)]))
 
     def radio(self, caption):
         found = [c for c in self.controls("radio button") if c.name == caption]
@@ -253,7 +262,7 @@ class Window:
     def wait_caption(self, left, top, expected, timeout=TIMEOUT):
         """Waits until the label at the position reads exactly `expected`."""
         wait_for(lambda: self.caption_at(left, top) == expected,
-                 "%s label at (%d, %d) to read %r, it reads %r" % (
+                 lambda: "%s label at (%d, %d) to read %r, it reads %r" % (
                      self.title, left, top, expected, self.caption_at(left, top)),
                  timeout)
 
@@ -279,7 +288,7 @@ class Window:
 
     def click(self, acc):
         """A real left click in the middle of a control."""
-        x, y, w, h = extents(acc)
+        x, y, w, h = self.place(acc)
         self.focus()
         xdotool("mousemove", "--window", self.xid(), x + w // 2, y + h // 2)
         xdotool("click", 1)
@@ -307,7 +316,7 @@ class Window:
             self.type(run)
             done += run
             want = start + done
-            wait_for(lambda: text_of(box) == want, "%s to hold %r, it holds %r"
+            wait_for(lambda: text_of(box) == want, lambda: "%s to hold %r, it holds %r"
                      % (box.name, want, text_of(box)))
 
     def key(self, *names, refocus=True):
@@ -353,7 +362,7 @@ class Window:
                 continue
             if not has_chinese(c.name):
                 continue
-            x, y, w, h = extents(c)
+            x, y, w, h = self.place(c)
             # Keep a button's bevel out of the picture; a label draws to its very edge.
             inset = 0 if role(c) == "label" else 4
             crop = shot.crop(x + inset, y + inset, w - 2 * inset, h - 2 * inset)
@@ -429,7 +438,8 @@ class Program:
         return wait_for(find, "the X window titled %r" % title)
 
     def message_box(self):
-        """The modal message box that is up: (its text, an OK-pressing function)."""
+        """The modal message box that is up: (its texts, its window, a function that presses
+        its OK button)."""
         def find():
             self.expect_running()
             for w in self.windows():
@@ -447,7 +457,7 @@ class Program:
             act.doAction([act.getName(i) for i in range(act.nActions)].index("Press"))
             wait_for(lambda: not any(role(w) in ("alert", "dialog") and showing(w)
                                      for w in self.windows()), "the message box to close")
-        return [c.name for c in labels], box.name, press_ok
+        return [c.name for c in labels], Window(self, box), press_ok
 
     def running(self):
         return self.proc.poll() is None

@@ -81,7 +81,7 @@ def start_xvfb(runtime):
     if wanted and os.path.exists("/tmp/.X%s-lock" % wanted.lstrip(":")):
         raise RuntimeError("display %s is already taken" % wanted)
     read_fd, write_fd = os.pipe()
-    args = ["Xvfb", "-screen", "0", "1280x800x24", "-nolisten", "tcp", "-noreset"]
+    args = ["Xvfb", "-screen", "0", "1280x800x24", "-nolisten", "tcp", "-noreset", "-s", "0"]
     args += [wanted] if wanted else ["-displayfd", str(write_fd)]
     log = open(os.path.join(runtime, "xvfb.log"), "wb")
     xvfb = subprocess.Popen(args, pass_fds=(write_fd,), stdin=subprocess.DEVNULL,
