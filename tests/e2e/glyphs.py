@@ -6,8 +6,6 @@ pieces: when a good share of them are bare rectangle outlines, or there is no in
 caption did not render.
 """
 
-import subprocess
-
 
 class Image:
     """An RGB image as read from a binary PPM."""
@@ -37,12 +35,6 @@ class Image:
         width, height = int(fields[1]), int(fields[2])
         pos += 1  # the single whitespace after the header
         return cls(width, height, data[pos:pos + width * height * 3])
-
-    @classmethod
-    def from_file(cls, path):
-        ppm = subprocess.run(["convert", path, "ppm:-"], check=True,
-                             capture_output=True).stdout
-        return cls.from_ppm(ppm)
 
     def pixel(self, x, y):
         i = (y * self.width + x) * 3
@@ -112,8 +104,10 @@ def boxes_in(comp):
     """How many missing-glyph boxes a piece of ink is: 0 for anything else.
 
     A box is a frame of straight lines; boxes side by side share their edges and form a
-    ladder. So: all four sides inked along (nearly) their whole length, and every column
-    inside either a vertical edge or inked only on the top and bottom edges.
+    ladder, whose last box may be cut off where the label ends. So: the top and bottom
+    edges inked along (nearly) their whole length, every column in between either a
+    vertical edge or inked only at top and bottom, and each pair of neighbouring vertical
+    edges closing one box.
     """
     x0, y0, x1, y1, pts = comp
     w, h = x1 - x0 + 1, y1 - y0 + 1
@@ -123,12 +117,9 @@ def boxes_in(comp):
     def band_coverage(positions, near):
         return sum(1 for p in positions if any(near(p, d) in pts for d in (0, 1))) / len(positions)
 
-    rows = range(y0, y1 + 1)
     cols = range(x0, x1 + 1)
     if min(band_coverage(cols, lambda x, d: (x, y0 + d)),
-           band_coverage(cols, lambda x, d: (x, y1 - d)),
-           band_coverage(rows, lambda y, d: (x0 + d, y)),
-           band_coverage(rows, lambda y, d: (x1 - d, y))) < 0.9:
+           band_coverage(cols, lambda x, d: (x, y1 - d))) < 0.9:
         return 0
     edges = 0
     in_edge = False
@@ -139,7 +130,7 @@ def boxes_in(comp):
         if inner and not in_edge:
             edges += 1
         in_edge = bool(inner)
-    return max(1, edges - 1)
+    return max(0, edges - 1)
 
 
 def whole_pieces(mask):

@@ -363,8 +363,9 @@ class Window:
             if not has_chinese(c.name):
                 continue
             x, y, w, h = self.place(c)
-            # Keep a button's bevel out of the picture; a label draws to its very edge.
-            inset = 0 if role(c) == "label" else 4
+            # Keep a button's bevel out of the picture; a label draws to its very edge, so
+            # take a little room around it, or its first glyph would touch the picture's edge.
+            inset = -2 if role(c) == "label" else 4
             crop = shot.crop(x + inset, y + inset, w - 2 * inset, h - 2 * inset)
             problem = glyphs.verdict(crop)
             checked += 1
