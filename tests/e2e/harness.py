@@ -59,7 +59,8 @@ def expect_equal(actual, expected, what):
 
 
 def pixels(twips):
-    return int(round(twips / TWIPS_PER_PIXEL))
+    """Rounded half away from zero, as the program places its controls."""
+    return int(twips / TWIPS_PER_PIXEL + 0.5)
 
 
 def note_process(proc):
