@@ -36,8 +36,47 @@ build: configure
 run: build
 	./$(BUILD)/kelvane
 
+# The whole suite on the Release build, then again under AddressSanitizer and UBSan, then a
+# bounded run of the score-file reader's fuzzer.
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j2
+	$(MAKE) --no-print-directory test-sanitize fuzz
+
+# The offscreen tests in a Debug build with AddressSanitizer (leaks included) and UBSan. The
+# real-window and packaging tests check the Release build and are left out here.
+ASAN_BUILD ?= $(BUILD)-asan
+.PHONY: test-sanitize
+test-sanitize: deps
+	@if [ ! -f $(ASAN_BUILD)/build.ninja ]; then \
+	  cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKELVANE_SANITIZE=ON $(CMAKE_FLAGS); \
+	fi
+	cmake --build $(ASAN_BUILD)
+	ctest --test-dir $(ASAN_BUILD) --output-on-failure -j2 -E '^(e2e_|packaging_)'
+
+# libFuzzer on the INI lookup behind ReadIniValue, built with clang in a directory of its own,
+# starting from the committed seed corpus (new inputs go to the build directory).
+FUZZ_BUILD ?= $(BUILD)-fuzz
+FUZZ_RUNS ?= 200000
+.PHONY: fuzz
+fuzz: deps
+	@if [ ! -f $(FUZZ_BUILD)/build.ninja ]; then \
+	  cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DCMAKE_CXX_COMPILER=clang++ -DKELVANE_FUZZ=ON -DBUILD_TESTING=OFF $(CMAKE_FLAGS); \
+	fi
+	cmake --build $(FUZZ_BUILD) --target fuzz_inilookup
+	rm -rf $(FUZZ_BUILD)/corpus && mkdir -p $(FUZZ_BUILD)/corpus
+	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/reliability/lsan.supp \
+	  $(FUZZ_BUILD)/tests/reliability/fuzz/fuzz_inilookup -seed=1 -runs=$(FUZZ_RUNS) \
+	  -max_total_time=300 -max_len=16384 -timeout=10 -print_final_stats=1 \
+	  -artifact_prefix=$(FUZZ_BUILD)/ $(FUZZ_BUILD)/corpus tests/reliability/fuzz/corpus
+
+# The long random-input soak on the Release build: 200 000 events; SOAK_SEED replays a run.
+SOAK_EVENTS ?= 200000
+SOAK_SEED ?= 936
+.PHONY: soak
+soak: build
+	KELVANE_SOAK_EVENTS=$(SOAK_EVENTS) KELVANE_SOAK_SEED=$(SOAK_SEED) QT_QPA_PLATFORM=offscreen \
+	  LC_ALL=C.UTF-8 ./$(BUILD)/tests/reliability/test_soak
 
 # Installs into PREFIX (default /usr/local); DESTDIR stages the install elsewhere, e.g.
 # `make install DESTDIR=/tmp/x`.
@@ -63,4 +102,4 @@ bench: deps
 	python3 bench/run.py --build $(BENCH_BUILD) $(BENCH_ARGS)
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
