@@ -28,7 +28,8 @@ QByteArray contents(QStringView caption);
 
 // Replaces the file at `path` with contents(caption), creating its folder if needed. The new
 // file is written beside the old one and renamed into place, so a failure at any point leaves
-// the previous file whole. Returns the reason when it failed.
+// the previous file whole. A symbolic link standing at `path` is replaced by the file, never
+// written through. Returns the reason when it failed.
 std::optional<QString> write(const QString &path, QStringView caption);
 
 } // namespace scorefile
