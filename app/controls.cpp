@@ -264,10 +264,13 @@ void TextBox::mousePressEvent(QMouseEvent *event)
 {
     // Selected text is never dragged out of the box: a move into another program would take
     // it out of the box, a locked one too. A press inside the selection starts afresh.
-    if (event->button() == Qt::LeftButton && !(event->modifiers() & Qt::ShiftModifier)) {
-        QTextCursor c = textCursor();
+    // Only with a selection: while an input method composes there is none, and positions in
+    // the composition shown at the caret would lie beyond the end of the text.
+    QTextCursor c = textCursor();
+    if (event->button() == Qt::LeftButton && !(event->modifiers() & Qt::ShiftModifier) &&
+        c.hasSelection()) {
         const int at = cursorForPosition(event->position().toPoint()).position();
-        if (c.hasSelection() && at >= c.selectionStart() && at <= c.selectionEnd()) {
+        if (at >= c.selectionStart() && at <= c.selectionEnd()) {
             c.clearSelection();
             setTextCursor(c);
         }
