@@ -3,7 +3,9 @@
 #include "trayicondata.h"
 
 #include <QApplication>
+#include <QImageReader>
 #include <QMessageBox>
+#include <QPixmap>
 #include <QStandardPaths>
 #include <QTimer>
 
@@ -132,9 +134,15 @@ Folders systemFolders()
 
 QIcon featherIcon()
 {
+    // Both images are PNG: saying so spares Qt loading every image-format plugin to ask it,
+    // a few milliseconds of every start.
     QIcon icon;
-    icon.addFile(QStringLiteral(":/icons/kelvane-16.png"), QSize(16, 16));
-    icon.addFile(QStringLiteral(":/icons/kelvane-32.png"), QSize(32, 32));
+    for (const QString &path : {QStringLiteral(":/icons/kelvane-16.png"),
+                                QStringLiteral(":/icons/kelvane-32.png")}) {
+        QImageReader reader(path, "png");
+        reader.setAutoDetectImageFormat(false);
+        icon.addPixmap(QPixmap::fromImage(reader.read()));
+    }
     return icon;
 }
 
