@@ -132,7 +132,10 @@ void Form::destroy()
     w->onKeyDown = nullptr;
     w->onMouseMove = nullptr;
     w->hide();
-    // We may be inside the window's own close event: let Qt finish with it first.
+    // We may be inside the window's own close event: let Qt finish with it first. Windows
+    // deleted since the last close are forgotten, so reopening and closing a window all day
+    // does not pile up entries.
+    std::erase_if(closing_, [](const QPointer<FormWindow> &gone) { return gone.isNull(); });
     closing_.emplace_back(w);
     w->deleteLater();
 }
