@@ -20,14 +20,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <cerrno>
 #include <dlfcn.h>
 #include <sched.h>
 #include <sys/mount.h>
 #include <unistd.h>
 
-namespace
-{
+namespace {
 
 // While set, the rename that puts a new config.ini into place finds its source gone, as if
 // something removed the freshly written file between the write and the rename.
@@ -45,8 +43,7 @@ extern "C" int rename(const char *from, const char *to)
     return real(from, to);
 }
 
-namespace
-{
+namespace {
 
 const QString previousCaption = QStringLiteral("总分:120");
 
@@ -77,9 +74,8 @@ QStringList entries(const QString &folder)
 }
 
 // A tmpfs of the given size over a folder, for as long as it lives.
-class Tmpfs
-{
-  public:
+class Tmpfs {
+public:
     Tmpfs(const QString &folder, int kilobytes) : target_(QFile::encodeName(folder))
     {
         const QByteArray options = "size=" + QByteArray::number(kilobytes) + "k";
@@ -97,7 +93,7 @@ class Tmpfs
         return ::mount(nullptr, target_.constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0;
     }
 
-  private:
+private:
     QByteArray target_;
     bool mounted_ = false;
 };
@@ -144,13 +140,12 @@ QString leaderboardScore(TestProgram &p)
 
 } // namespace
 
-class TestFaults : public QObject
-{
+class TestFaults : public QObject {
     Q_OBJECT
-  public:
+public:
     explicit TestFaults(bool privateMounts) : privateMounts_(privateMounts) {}
 
-  private slots:
+private slots:
     void failedSaveKeepsThePreviousScore_data();
     void failedSaveKeepsThePreviousScore();
     void unwritableFromTheStartSavesInThePerUserFolder_data();
@@ -161,7 +156,7 @@ class TestFaults : public QObject
     void hostileFilesAreReadSafely_data();
     void hostileFilesAreReadSafely();
 
-  private:
+private:
     bool privateMounts_;
 };
 

@@ -21,8 +21,7 @@
 
 #include <malloc.h>
 
-namespace
-{
+namespace {
 
 constexpr qint64 second = 1000;
 constexpr qint64 day = 86'400 * second;
@@ -73,10 +72,9 @@ void bringToFront(QWidget *window)
 
 } // namespace
 
-class TestLongRun : public QObject
-{
+class TestLongRun : public QObject {
     Q_OBJECT
-  private slots:
+private slots:
     void weekWithEveryWindowOpen_data();
     void weekWithEveryWindowOpen();
     void windowsOpenedAndClosedAllDay();

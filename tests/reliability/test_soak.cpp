@@ -36,8 +36,7 @@
 #include <random>
 #include <set>
 
-namespace
-{
+namespace {
 
 const QString emptyTextMessage = QStringLiteral("请在文本框中输入文字或字母！");
 
@@ -109,9 +108,8 @@ bool endsTheProgram(const QString &form, const QString &button)
            (form == QLatin1String("Form4") && button == QLatin1String("Command2"));
 }
 
-class Soak
-{
-  public:
+class Soak {
+public:
     explicit Soak(std::uint64_t seed) : rng_(seed)
     {
         for (const CaptionRule &rule : captionRules)
@@ -130,7 +128,7 @@ class Soak
     QString coverage() const;
     qint64 virtualMs() const { return virtualMs_ + p_->time->elapsedMs(); }
 
-  private:
+private:
     // Random helpers.
     int below(int n) { return int(std::uniform_int_distribution<int>(0, n - 1)(rng_)); }
     bool chance(double p) { return std::bernoulli_distribution(p)(rng_); }
@@ -801,10 +799,9 @@ std::uint64_t fromEnvironment(const char *name, std::uint64_t fallback)
 
 } // namespace
 
-class TestSoak : public QObject
-{
+class TestSoak : public QObject {
     Q_OBJECT
-  private slots:
+private slots:
     void randomUser();
 };
 

@@ -32,8 +32,7 @@
 #include <string_view>
 #include <utility>
 
-namespace
-{
+namespace {
 
 void fail(const char *what, std::string_view detail = {})
 {
