@@ -5,6 +5,7 @@
 #include "forms/form1.h"
 #include "forms/form3.h"
 #include "scores/module1.h"
+#include "tests/support/filesizelimit.h"
 #include "tests/support/testprogram.h"
 
 #include <QApplication>
@@ -101,28 +102,6 @@ QByteArray fileFor(const QString &caption)
 {
     return "[config]\r\nlabel1=" + gbk::encode(caption) + "\r\n";
 }
-
-// Writes to files stop at `bytes` while it lives, for root too: a disk filling up mid-write.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = saved_;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, previousHandler_);
-    }
-
-private:
-    rlimit saved_{};
-    void (*previousHandler_)(int) = nullptr;
-};
 
 } // namespace
 

@@ -3,6 +3,7 @@
 #include "app/gbk.h"
 #include "scores/module1.h"
 #include "scores/scorefile.h"
+#include "tests/support/filesizelimit.h"
 
 #include <QDir>
 #include <QFile>
@@ -30,29 +31,6 @@ void writeBytes(const QString &path, const QByteArray &bytes)
     QVERIFY(f.open(QIODevice::WriteOnly));
     QCOMPARE(f.write(bytes), bytes.size());
 }
-
-// Makes every file this process writes stop at `bytes`; root cannot bypass it, so a write
-// can be made to fail part way through whoever runs the test.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = saved_;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, previousHandler_);
-    }
-
-private:
-    rlimit saved_{};
-    void (*previousHandler_)(int) = nullptr;
-};
 
 const QByteArray header = QByteArray::fromHex("5B636F6E6669675D0D0A") + "label1=";
 

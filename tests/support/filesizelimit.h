@@ -1,0 +1,29 @@
+#pragma once
+
+#include <csignal>
+#include <sys/resource.h>
+
+// Makes every file this process writes stop at `bytes` while it lives: a disk filling up
+// part way through a write. Root cannot bypass it, so the test fails the same for everyone.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = saved_;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, previousHandler_);
+    }
+    FileSizeLimit(const FileSizeLimit &) = delete;
+    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+
+private:
+    rlimit saved_{};
+    void (*previousHandler_)(int) = nullptr;
+};
