@@ -36,11 +36,11 @@ build: configure
 run: build
 	./$(BUILD)/kelvane
 
-# The whole suite on the Release build, then again under AddressSanitizer and UBSan, then a
-# bounded run of the score-file reader's fuzzer.
+# A bounded run of the score-file reader's fuzzer, the offscreen suite under AddressSanitizer
+# and UBSan, then the whole suite on the Release build, whose summary closes the output.
 test: build
+	$(MAKE) --no-print-directory fuzz test-sanitize
 	ctest --test-dir $(BUILD) --output-on-failure -j2
-	$(MAKE) --no-print-directory test-sanitize fuzz
 
 # The offscreen tests in a Debug build with AddressSanitizer (leaks included) and UBSan. The
 # real-window and packaging tests check the Release build and are left out here.
