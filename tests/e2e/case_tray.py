@@ -1,8 +1,8 @@
 """Hiding to the notification area and coming back with a double click, with trayer as the
 notification area."""
 
-from harness import (case, expect, expect_equal, screenshot, selection_owner, wait_for, xdotool,
-                     xdotool_out)
+from harness import case, expect, expect_equal, screenshot, wait_for, xdotool, xdotool_out
+from xwindow import selection_owner
 
 MAIN = "Kelvane0.4测试版"
 

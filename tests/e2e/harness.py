@@ -5,10 +5,8 @@ Runs inside the private desktop that run_e2e.py sets up (Xvfb, a D-Bus session w
 accessibility bus). Imports pyatspi, so it needs the system Python.
 """
 
-import ctypes
 import os
 import shutil
-import signal
 import subprocess
 import tempfile
 import time
@@ -17,6 +15,8 @@ import unicodedata
 import pyatspi
 
 import glyphs
+from processes import kill_group
+from xwindow import ask_window_to_close
 
 # Generous: the machine may be busy building. No case asserts on how fast anything is.
 TIMEOUT = float(os.environ.get("KELVANE_E2E_TIMEOUT", "20"))
@@ -97,62 +97,6 @@ def xdotool_out(*args):
     done = subprocess.run(["xdotool"] + [str(a) for a in args], stdout=subprocess.PIPE,
                           stderr=subprocess.DEVNULL, timeout=TIMEOUT)
     return done.stdout.decode("utf-8", "replace")
-
-
-class _XClientMessage(ctypes.Structure):
-    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong),
-                ("send_event", ctypes.c_int), ("display", ctypes.c_void_p),
-                ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
-                ("format", ctypes.c_int), ("data", ctypes.c_long * 5),
-                ("pad", ctypes.c_long * 12)]  # an XEvent is 24 longs
-
-
-def _xlib():
-    x11 = ctypes.CDLL("libX11.so.6")
-    x11.XOpenDisplay.restype = ctypes.c_void_p
-    x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
-    x11.XInternAtom.restype = ctypes.c_ulong
-    x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
-    x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
-                               ctypes.c_void_p]
-    x11.XGetSelectionOwner.restype = ctypes.c_ulong
-    x11.XGetSelectionOwner.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
-    x11.XFlush.argtypes = [ctypes.c_void_p]
-    x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
-    return x11
-
-
-def selection_owner(name):
-    """The window owning an X selection (a tray host owns _NET_SYSTEM_TRAY_S0), or 0."""
-    x11 = _xlib()
-    dpy = x11.XOpenDisplay(None)
-    expect(dpy, "cannot open the X display")
-    try:
-        return x11.XGetSelectionOwner(dpy, x11.XInternAtom(dpy, name.encode(), 0))
-    finally:
-        x11.XCloseDisplay(dpy)
-
-
-def ask_window_to_close(xid):
-    """What a window manager does for the title-bar close button: sends WM_DELETE_WINDOW.
-
-    xdotool's windowclose destroys the X window behind the program's back instead.
-    """
-    x11 = _xlib()
-    dpy = x11.XOpenDisplay(None)
-    expect(dpy, "cannot open the X display")
-    try:
-        ev = _XClientMessage()
-        ev.type = 33  # ClientMessage
-        ev.window = xid
-        ev.message_type = x11.XInternAtom(dpy, b"WM_PROTOCOLS", 0)
-        ev.format = 32
-        ev.data[0] = x11.XInternAtom(dpy, b"WM_DELETE_WINDOW", 0)
-        ev.data[1] = 0  # CurrentTime
-        x11.XSendEvent(dpy, xid, 0, 0, ctypes.byref(ev))
-        x11.XFlush(dpy)
-    finally:
-        x11.XCloseDisplay(dpy)
 
 
 def screenshot(xid):
@@ -483,22 +427,7 @@ class Program:
 
     def stop(self):
         """Ends the program and everything it started, whatever state it is in."""
-        if self.proc.poll() is None:
-            for sig in (signal.SIGTERM, signal.SIGKILL):
-                try:
-                    os.killpg(self.proc.pid, sig)
-                except ProcessLookupError:
-                    break
-                try:
-                    self.proc.wait(timeout=5)
-                    break
-                except subprocess.TimeoutExpired:
-                    continue
-        else:
-            try:  # anything it left behind in its group
-                os.killpg(self.proc.pid, signal.SIGKILL)
-            except ProcessLookupError:
-                pass
+        kill_group(self.proc, grace=5)
         self.log.close()
 
     def log_tail(self, lines=15):
@@ -544,16 +473,7 @@ class Run:
         for p in self.programs:
             p.stop()
         for proc in self.helpers:
-            for sig in (signal.SIGTERM, signal.SIGKILL):
-                try:
-                    os.killpg(proc.pid, sig)
-                except ProcessLookupError:
-                    break
-                try:
-                    proc.wait(timeout=5)
-                    break
-                except subprocess.TimeoutExpired:
-                    continue
+            kill_group(proc, grace=5)
         shutil.rmtree(self.folder, ignore_errors=True)
 
 

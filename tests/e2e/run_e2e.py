@@ -21,6 +21,8 @@ import tempfile
 import time
 import traceback
 
+from processes import kill_group
+
 HERE = os.path.dirname(os.path.abspath(__file__))
 # Keep the source tree clean: no __pycache__ next to the cases.
 sys.dont_write_bytecode = True
@@ -36,28 +38,6 @@ def parse_args():
                    help="folder for the screenshots of the windows")
     p.add_argument("--inner", metavar="RESULTS", help=argparse.SUPPRESS)
     return p.parse_args()
-
-
-def kill_group(proc, grace=3.0):
-    """Stops a process started with its own session and everything in that session."""
-    if proc is None:
-        return
-    for sig in (signal.SIGTERM, signal.SIGKILL):
-        try:
-            os.killpg(proc.pid, sig)
-        except ProcessLookupError:
-            break
-        try:
-            proc.wait(timeout=grace)
-        except subprocess.TimeoutExpired:
-            continue
-        if sig == signal.SIGTERM:
-            # The leader is gone; make sure nothing else of its group lingers.
-            try:
-                os.killpg(proc.pid, signal.SIGKILL)
-            except ProcessLookupError:
-                pass
-        break
 
 
 def kill_recorded(path):

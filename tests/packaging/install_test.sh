@@ -141,33 +141,7 @@ click_twips() {
 
 # What a window manager does for the title-bar close button: WM_DELETE_WINDOW.
 ask_to_close() {
-    python3 - "$1" <<'EOF'
-import ctypes, sys
-class ClientMessage(ctypes.Structure):
-    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong),
-                ("send_event", ctypes.c_int), ("display", ctypes.c_void_p),
-                ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
-                ("format", ctypes.c_int), ("data", ctypes.c_long * 5),
-                ("pad", ctypes.c_long * 12)]
-x11 = ctypes.CDLL("libX11.so.6")
-x11.XOpenDisplay.restype = ctypes.c_void_p
-x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
-x11.XInternAtom.restype = ctypes.c_ulong
-x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
-x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
-                           ctypes.c_void_p]
-x11.XFlush.argtypes = [ctypes.c_void_p]
-x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
-dpy = x11.XOpenDisplay(None)
-if not dpy:
-    sys.exit("cannot open the X display")
-ev = ClientMessage(type=33, window=int(sys.argv[1]), format=32,
-                   message_type=x11.XInternAtom(dpy, b"WM_PROTOCOLS", 0))
-ev.data[0] = x11.XInternAtom(dpy, b"WM_DELETE_WINDOW", 0)
-x11.XSendEvent(dpy, ev.window, 0, 0, ctypes.byref(ev))
-x11.XFlush(dpy)
-x11.XCloseDisplay(dpy)
-EOF
+    python3 "$(dirname "${BASH_SOURCE[0]}")/../e2e/xwindow.py" close "$1"
 }
 
 if start_installed "$(id -un)" "$work/home-installer" "$work/run.log"; then
