@@ -5,6 +5,7 @@
 
 int main(int argc, char *argv[])
 {
+    preparePlatform();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kelvane"));
     QApplication::setApplicationDisplayName(Program::applicationTitle());

@@ -68,3 +68,6 @@ QIcon featherIcon();
 
 // All real services.
 Services realServices();
+
+// Settings for Qt's platform layer, made before the QApplication exists.
+void preparePlatform();

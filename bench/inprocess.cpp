@@ -286,6 +286,7 @@ int runScores(int count)
 
 int main(int argc, char *argv[])
 {
+    preparePlatform();
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     const QString mode = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();

@@ -30,6 +30,10 @@ std::unique_ptr<FormControls> Form3::build(FormWindow &w)
     c->Label3 = new Label(&w, QStringLiteral("Label3"), 240, 3360, 1815, 975);
     c->Label3->setCaption(QStringLiteral("游戏时间：1分钟 游戏结束后，先退出窗口，再到排行榜保存"
                                          "即可显示 下次打开时就可以读取"));
+    // The labels share the window's colour and are opaque: the falling letter is a box of
+    // that colour, so Qt moves it by copying pixels rather than repainting what it passes.
+    for (Label *label : {c->Label1, c->Label2, c->Label3})
+        label->setBackColor(systemColor(19));
     c->Timer1 = std::make_unique<Timer>(program().time(), handler<>([this] { Timer1_Timer(); }));
     c->Timer2 = std::make_unique<Timer>(program().time(), handler<>([this] { Timer2_Timer(); }));
 
