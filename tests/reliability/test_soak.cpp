@@ -29,6 +29,7 @@
 #include <QPointer>
 #include <QRegularExpression>
 #include <QScopeGuard>
+#include <QTextBlock>
 #include <QTest>
 
 #include <map>
@@ -168,6 +169,7 @@ private:
     QString checkCaptions();
     QString checkScoreFile();
     QString checkLiveTextOnlyGrows();
+    QString checkTextBoxes();
     QString afterEnd();
 
     std::mt19937_64 rng_;
@@ -680,6 +682,30 @@ QString Soak::checkLiveTextOnlyGrows()
     return {};
 }
 
+// The typing boxes hold long paragraphs in pieces: whatever was done to them, the length
+// they report is that of their text, and no piece has outgrown its limit.
+QString Soak::checkTextBoxes()
+{
+    std::vector<std::pair<QString, TextBox *>> boxes;
+    if ((*p_)->form4().isLoaded())
+        boxes.emplace_back(QStringLiteral("Form4"), &(*p_)->form4().Text1());
+    if ((*p_)->form5().isLoaded())
+        boxes.emplace_back(QStringLiteral("Form5"), &(*p_)->form5().Text1());
+    for (const auto &[name, box] : boxes) {
+        if (box->TextLength() != box->Text().size())
+            return QStringLiteral("%1.Text1 reports %2 characters and holds %3")
+                .arg(name)
+                .arg(box->TextLength())
+                .arg(box->Text().size());
+        for (QTextBlock b = box->document()->begin(); b.isValid(); b = b.next())
+            if (b.length() - 1 > TextBox::pieceLimit)
+                return QStringLiteral("%1.Text1 holds a piece of %2 characters")
+                    .arg(name)
+                    .arg(b.length() - 1);
+    }
+    return {};
+}
+
 QString Soak::checkScoreFile()
 {
     const QString path = (*p_)->scoreFilePath();
@@ -730,6 +756,8 @@ QString Soak::check()
     if (p_->time->activeTimers() > 7)
         return QStringLiteral("%1 timers running").arg(p_->time->activeTimers());
     if (QString problem = checkCaptions(); !problem.isEmpty())
+        return problem;
+    if (QString problem = checkTextBoxes(); !problem.isEmpty())
         return problem;
     if (QString problem = checkLiveTextOnlyGrows(); !problem.isEmpty())
         return problem;
