@@ -177,6 +177,8 @@ private:
     void reshape();
     bool splitLongPiece(const QTextBlock &block);
     bool endsOnLineBreak(const QTextBlock &piece, const QTextBlock &next) const;
+    // Whether a paragraph of `text`, `width` wide, starts a line at `at`.
+    bool breaksAt(const QString &text, int at, qreal width) const;
     void joinWithNext(const QTextBlock &piece);
     // A caret at the end of a piece stands where the next one starts: moves it there.
     void settleCaret(int before, bool horizontal, QKeyEvent *repeat);

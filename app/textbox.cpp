@@ -30,6 +30,63 @@ QTextLayout *laidOut(const QTextBlock &block)
     return block.layout();
 }
 
+// Characters after which a line always ends.
+bool isForcedBreak(QChar ch)
+{
+    switch (ch.unicode()) {
+    case 0x000B: case 0x000C: case 0x0085: case QChar::LineSeparator:
+    case QChar::ParagraphSeparator: return true;
+    default: return false;
+    }
+}
+
+// The script of the first (or last) character in `text` that has one of its own.
+QChar::Script strongScript(QStringView text, bool last)
+{
+    const qsizetype n = text.size();
+    for (qsizetype k = 0; k < n; ++k) {
+        const qsizetype i = last ? n - 1 - k : k;
+        char32_t ch = text[i].unicode();
+        if (QChar::isLowSurrogate(ch) && i > 0 && text[i - 1].isHighSurrogate())
+            ch = QChar::surrogateToUcs4(text[i - 1], text[i]);
+        else if (QChar::isHighSurrogate(ch) && i + 1 < n && text[i + 1].isLowSurrogate())
+            ch = QChar::surrogateToUcs4(text[i], text[i + 1]);
+        const QChar::Script script = QChar::script(ch);
+        if (script > QChar::Script_Common)
+            return script;
+    }
+    return QChar::Script_Common;
+}
+
+// Qt gives punctuation, digits and symbols the script of the text before them, or at the
+// start of a paragraph that of the text after them; the script picks the font. A piece may
+// start with a character of a script of its own, or where both give the same script: it
+// then draws its first characters as the paragraph did.
+bool scriptCarriesOver(QStringView before, QStringView after)
+{
+    if (after.isEmpty())
+        return false;
+    if (strongScript(after.first(after.front().isHighSurrogate() ? 2 : 1), false) !=
+        QChar::Script_Common)
+        return true;
+    const QChar::Script next = strongScript(after, false);
+    return next != QChar::Script_Common && strongScript(before, true) == next;
+}
+
+// Right-to-left text takes its direction from the start of its paragraph; such paragraphs
+// stay whole.
+bool hasRightToLeft(const QString &text)
+{
+    for (QChar ch : text) {
+        switch (ch.direction()) {
+        case QChar::DirR: case QChar::DirAL: case QChar::DirRLE: case QChar::DirRLO:
+        case QChar::DirRLI: return true;
+        default: break;
+        }
+    }
+    return false;
+}
+
 // What the text holds for a run of document characters: as QTextDocument::toPlainText.
 void appendPlain(QString &text, QStringView chars)
 {
@@ -445,27 +502,33 @@ void TextBox::reshape()
     // Follows the end of the edited range through the splits and joins below.
     QTextCursor until(doc);
     until.setPosition(qBound(0, dirtyTo_, end));
-    QTextBlock block = doc->findBlock(qBound(0, dirtyFrom_, end));
+    const int from = qBound(0, dirtyFrom_, end);
+    QTextBlock block = doc->findBlock(from);
     dirtyFrom_ = dirtyTo_ = -1;
     if (lines_ != Lines::Multi)
         return;
-    // An edit at a piece's start can move the line break that ends the piece before.
-    if (continues(block))
-        block = block.previous();
+    // An edit in a piece's first line (or just after it) can move the line break that ends
+    // the piece before.
+    if (continues(block)) {
+        const QTextLayout *layout = laidOut(block);
+        if (layout->lineCount() == 0 ||
+            from - block.position() <= layout->lineAt(0).textLength())
+            block = block.previous();
+    }
 
     reshaping_ = true;
+    // A piece split or joined ends somewhere new: checked again up to there.
+    const auto checkUpTo = [&until](int position) {
+        until.setPosition(qMax(until.position(), position));
+    };
     // Each round splits, joins or moves on; the bound only guards against a layout that
     // disagrees with itself.
-    // Once split or joined, a piece's end moved with its text: it needs checking again.
-    const auto recheckTo = [&until](const QTextBlock &piece) {
-        until.setPosition(qMax(until.position(), piece.position() + piece.length() - 1));
-    };
     for (int rounds = 4 * doc->blockCount() + 64; block.isValid() && rounds > 0; --rounds) {
         if (block.length() - 1 > pieceLimit) {
-            QTextCursor end(doc);
-            end.setPosition(block.position() + block.length() - 1);
+            QTextCursor pieceEnd(doc);
+            pieceEnd.setPosition(block.position() + block.length() - 1);
             if (splitLongPiece(block)) {
-                until.setPosition(qMax(until.position(), end.position()));
+                checkUpTo(pieceEnd.position());
                 block = doc->findBlock(block.position());
                 continue;
             }
@@ -474,7 +537,7 @@ void TextBox::reshape()
         if (continues(next) && !endsOnLineBreak(block, next)) {
             joinWithNext(block);
             block = doc->findBlock(block.position());
-            recheckTo(block);
+            checkUpTo(block.position() + block.length() - 1);
             continue;
         }
         // Past the edit, a piece that still ends on a line break leaves the rest as it was.
@@ -489,15 +552,27 @@ bool TextBox::splitLongPiece(const QTextBlock &block)
 {
     // Cuts where lines of the paragraph start, every half limit or so, so each piece keeps
     // the lines it had.
+    const QString text = block.text();
+    if (hasRightToLeft(text))
+        return false;
     const QTextLayout *layout = laidOut(block);
     QList<int> cuts;
     int last = 0;
     for (int i = 1; i < layout->lineCount(); ++i) {
-        const int start = layout->lineAt(i).textStart();
-        if (start - last >= pieceLimit / 2) {
-            cuts.append(start);
-            last = start;
-        }
+        const QTextLine line = layout->lineAt(i);
+        const int start = line.textStart();
+        if (start - last < pieceLimit / 2)
+            continue;
+        // The piece ahead of the cut must end there when laid out on its own, and the one
+        // after it must start as the paragraph's line does.
+        if (isForcedBreak(text.at(start - 1)) ||
+            !scriptCarriesOver(QStringView(text).mid(last, start - last),
+                               QStringView(text).mid(start)) ||
+            !breaksAt(text.mid(last, start - last + line.textLength() + 1), start - last,
+                      line.width()))
+            continue;
+        cuts.append(start);
+        last = start;
     }
     if (cuts.isEmpty())
         return false;
@@ -518,22 +593,35 @@ bool TextBox::endsOnLineBreak(const QTextBlock &piece, const QTextBlock &next) c
     // An empty piece would show as an empty line.
     if (piece.length() <= 1 || next.length() <= 1)
         return false;
-    const QTextLayout *layout = laidOut(piece);
-    const QTextLayout *nextLayout = laidOut(next);
-    if (layout->lineCount() == 0 || nextLayout->lineCount() == 0)
+    const QString text = piece.text();
+    const QString nextText = next.text();
+    if (isForcedBreak(text.back()) || !scriptCarriesOver(text, nextText))
         return false;
-    // The piece's last line followed by the next piece's first: the paragraph breaks the
-    // line exactly at the join, or the join is out of place.
-    const QTextLine lastLine = layout->lineAt(layout->lineCount() - 1);
-    const QString tail = piece.text().mid(lastLine.textStart());
-    QTextLayout probe(tail + next.text().left(nextLayout->lineAt(0).textLength() + 1),
-                      document()->defaultFont());
+    const QTextLayout *nextLayout = laidOut(next);
+    if (nextLayout->lineCount() == 0)
+        return false;
+    // The piece followed by the next one's first line: the paragraph breaks the line
+    // exactly at the join, or the join is out of place.
+    const QTextLine first = nextLayout->lineAt(0);
+    return breaksAt(text + nextText.left(first.textLength() + 1), text.size(), first.width());
+}
+
+bool TextBox::breaksAt(const QString &text, int at, qreal width) const
+{
+    // Lays the text out as the box lays out a paragraph.
+    QTextLayout probe(text, document()->defaultFont());
     probe.setTextOption(document()->defaultTextOption());
     probe.beginLayout();
-    QTextLine line = probe.createLine();
-    line.setLineWidth(lastLine.width());
+    bool breaks = false;
+    for (QTextLine line = probe.createLine(); line.isValid(); line = probe.createLine()) {
+        line.setLineWidth(width);
+        if (line.textStart() >= at) {
+            breaks = line.textStart() == at;
+            break;
+        }
+    }
     probe.endLayout();
-    return line.textLength() == tail.size();
+    return breaks;
 }
 
 void TextBox::joinWithNext(const QTextBlock &piece)

@@ -29,7 +29,6 @@
 #include <QPointer>
 #include <QRegularExpression>
 #include <QScopeGuard>
-#include <QTextBlock>
 #include <QTest>
 
 #include <map>
@@ -683,7 +682,7 @@ QString Soak::checkLiveTextOnlyGrows()
 }
 
 // The typing boxes hold long paragraphs in pieces: whatever was done to them, the length
-// they report is that of their text, and no piece has outgrown its limit.
+// they report is that of the text they hold.
 QString Soak::checkTextBoxes()
 {
     std::vector<std::pair<QString, TextBox *>> boxes;
@@ -691,18 +690,12 @@ QString Soak::checkTextBoxes()
         boxes.emplace_back(QStringLiteral("Form4"), &(*p_)->form4().Text1());
     if ((*p_)->form5().isLoaded())
         boxes.emplace_back(QStringLiteral("Form5"), &(*p_)->form5().Text1());
-    for (const auto &[name, box] : boxes) {
+    for (const auto &[name, box] : boxes)
         if (box->TextLength() != box->Text().size())
             return QStringLiteral("%1.Text1 reports %2 characters and holds %3")
                 .arg(name)
                 .arg(box->TextLength())
                 .arg(box->Text().size());
-        for (QTextBlock b = box->document()->begin(); b.isValid(); b = b.next())
-            if (b.length() - 1 > TextBox::pieceLimit)
-                return QStringLiteral("%1.Text1 holds a piece of %2 characters")
-                    .arg(name)
-                    .arg(b.length() - 1);
-    }
     return {};
 }
 

@@ -147,6 +147,11 @@ void TestTextBox::editsLookAndReadAsOneParagraph_data()
         b.keys([](QWidget *w) { QTest::keyClick(w, Qt::Key_Backspace); });
         typeBoth(b, QStringLiteral("，"));
     });
+    QTest::newRow("punctuation typed at a piece's start") << Edit([](Boxes &b) {
+        // A comma may not start a line: the line before gives up its last character.
+        b.caretAt(firstJoin(*b.ours));
+        typeBoth(b, QStringLiteral("，"));
+    });
     QTest::newRow("left across a join, then typed") << Edit([](Boxes &b) {
         b.caretAt(firstJoin(*b.ours));
         b.keys([](QWidget *w) { QTest::keyClick(w, Qt::Key_Left); });
@@ -162,6 +167,14 @@ void TestTextBox::editsLookAndReadAsOneParagraph_data()
         for (int i = 0; i < 500; ++i)
             b.keys([](QWidget *w) { QTest::keyClick(w, Qt::Key_Right, Qt::ShiftModifier); });
         b.keys([](QWidget *w) { QTest::keyClick(w, Qt::Key_Delete); });
+    });
+    QTest::newRow("scripts, digits, symbols and emoji mixed") << Edit([](Boxes &b) {
+        const QString mixed = QStringLiteral("价格是123元，约合45.6美元！Price: 78%% off; "
+                                             "日期2026-12-07。“引号”(1)[2]{3} 😑&%#@ 表情😎😎"
+                                             "…… ‘单’ ～～ ");
+        b.setText(mixed.repeated(30));
+        b.caretAt(200);
+        typeBoth(b, QStringLiteral("99"));
     });
     QTest::newRow("several paragraphs") << Edit([](Boxes &b) {
         b.setText(paragraph(500) + QStringLiteral("\r\n\r\n") + paragraph(40) +
