@@ -8,13 +8,9 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QRegularExpression>
-#include <QStyle>
-#include <QStyleOption>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
-#include <QFontMetricsF>
-#include <QTextLayout>
 
 #include <cmath>
 
@@ -96,112 +92,6 @@ void Placement::setHeight(int v)
 
 void Placement::apply() { self_->setGeometry(twips::toPixels(left_, top_, width_, height_)); }
 
-// --- CaptionLayout
-
-bool CaptionLayout::draw(QPainter &painter, const QRect &rect, int flags, const QString &text)
-{
-    const QFont &font = painter.font();
-    if (text.isEmpty())
-        return true;
-    if (!layout_ || text != text_ || flags != flags_ || rect.size() != rect_.size() ||
-        font != font_) {
-        const bool plain = !(flags & (Qt::TextForceRightToLeft | Qt::AlignJustify |
-                                      Qt::TextJustificationForced | Qt::TextShowMnemonic |
-                                      Qt::TextExpandTabs | Qt::TextDontClip)) &&
-                           !font.underline() && !font.overline() && !font.strikeOut() &&
-                           !text.contains(QChar(0x9c));
-        if (!plain)
-            return false;
-        text_ = text;
-        flags_ = flags;
-        font_ = font;
-        rect_ = rect;
-        layOut(font);
-    }
-    rect_ = rect;
-
-    const QRectF r(rect);
-    qreal yoff = 0;
-    if (flags_ & Qt::AlignBottom)
-        yoff = r.height() - height_;
-    else if (flags_ & Qt::AlignVCenter)
-        yoff = (r.height() - height_) / 2;
-    qreal width = 0;
-    for (int i = 0; i < layout_->lineCount(); ++i)
-        width = qMax(width, layout_->lineAt(i).naturalTextWidth());
-    qreal xoff = 0;
-    if (flags_ & Qt::AlignRight)
-        xoff = r.width() - width;
-    else if (flags_ & Qt::AlignHCenter)
-        xoff = (r.width() - width) / 2;
-    const QRectF bounds(r.x() + xoff, r.y() + yoff, width, height_);
-
-    const bool clip = !r.contains(bounds);
-    if (clip) {
-        painter.save();
-        painter.setClipRect(r, Qt::IntersectClip);
-    }
-    for (int i = 0; i < layout_->lineCount(); ++i) {
-        const QTextLine line = layout_->lineAt(i);
-        const qreal advance = line.horizontalAdvance();
-        qreal x = 0;
-        if (flags_ & Qt::AlignRight)
-            x = r.width() - advance;
-        else if (flags_ & Qt::AlignHCenter)
-            x = (r.width() - advance) / 2;
-        line.draw(&painter, QPointF(r.x() + x, r.y() + yoff));
-    }
-    if (clip)
-        painter.restore();
-    return true;
-}
-
-void CaptionLayout::layOut(const QFont &font)
-{
-    // As the painter prepares a text for drawText: carriage returns become spaces, line
-    // feeds line breaks.
-    QString text = text_;
-    for (QChar &c : text) {
-        if (c == QLatin1Char('\r'))
-            c = QLatin1Char(' ');
-        else if (c == QLatin1Char('\n'))
-            c = QChar::LineSeparator;
-    }
-    layout_ = std::make_unique<QTextLayout>(text, font);
-    layout_->setCacheEnabled(true);
-    QTextOption option;
-    option.setTextDirection(Qt::LeftToRight);
-    option.setAlignment(Qt::AlignLeft);
-    if (flags_ & Qt::TextWrapAnywhere)
-        option.setWrapMode(QTextOption::WrapAnywhere);
-    // Tab stops every eight widths of an x.
-    if (text.contains(QLatin1Char('\t')))
-        option.setTabStopDistance(qRound(QFontMetricsF(font).horizontalAdvance(QLatin1Char('x')) * 8));
-    const bool wrap = flags_ & (Qt::TextWordWrap | Qt::TextWrapAnywhere);
-    layout_->setTextOption(option);
-
-    const qreal lineWidth = wrap ? qMax<qreal>(0, rect_.width()) : qreal(0x01000000);
-    const qreal leading = QFontMetricsF(font).leading();
-    qreal height = -leading;
-    layout_->beginLayout();
-    for (;;) {
-        QTextLine line = layout_->createLine();
-        if (!line.isValid())
-            break;
-        line.setLineWidth(lineWidth);
-        height += leading;
-        // Lines sit on whole pixels.
-        height = std::ceil(height);
-        line.setPosition(QPointF(0, height));
-        height += line.ascent() + line.descent();
-        // Lines below the rectangle are never seen.
-        if (height >= rect_.height())
-            break;
-    }
-    layout_->endLayout();
-    height_ = height;
-}
-
 // --- Label
 
 Label::Label(QWidget *parent, const QString &name, int left, int top, int width, int height)
@@ -219,36 +109,6 @@ void Label::setCaption(const QString &caption)
 {
     if (caption != text())
         setText(caption);
-}
-
-void Label::paintEvent(QPaintEvent *)
-{
-    // The labels hold plain text with no frame, picture or indent: QLabel draws them with
-    // one call to the style's drawItemText, made here with the same rectangle and flags.
-    QStyleOption option;
-    option.initFrom(this);
-    const QString caption = text();
-    const Qt::LayoutDirection direction = caption.isRightToLeft() ? Qt::RightToLeft
-                                                                  : Qt::LeftToRight;
-    int flags = int(QStyle::visualAlignment(direction, alignment()));
-    if (wordWrap())
-        flags |= Qt::TextWordWrap;
-    flags |= direction == Qt::LeftToRight ? Qt::TextForceLeftToRight : Qt::TextForceRightToLeft;
-    const int m = margin();
-    const QRect area = contentsRect().adjusted(m, m, -m, -m);
-
-    QPainter painter(this);
-    if (isEnabled() && !caption.isEmpty()) {
-        // What drawItemText does for enabled text, with the layout kept between paints.
-        const QPen saved = painter.pen();
-        painter.setPen(QPen(option.palette.brush(foregroundRole()), saved.widthF()));
-        const bool drawn = layout_.draw(painter, area, flags, caption);
-        painter.setPen(saved);
-        if (drawn)
-            return;
-    }
-    style()->drawItemText(&painter, area, flags, option.palette, isEnabled(), caption,
-                          foregroundRole());
 }
 
 void Label::setForeColor(const QColor &color)

@@ -12,7 +12,6 @@
 #include <memory>
 
 class QPainter;
-class QTextLayout;
 class TimeSource;
 class TimerDriver;
 
@@ -58,24 +57,6 @@ private:
     int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
 };
 
-// A caption laid out once and drawn as QPainter::drawText(rect, flags, text) draws it: the
-// same lines at the same places, without shaping the text again at every paint.
-class CaptionLayout {
-public:
-    // False, drawing nothing, for what it does not lay out itself (right-to-left text,
-    // justified or decorated text, length variants); the caller draws those as usual.
-    bool draw(QPainter &painter, const QRect &rect, int flags, const QString &text);
-
-private:
-    void layOut(const QFont &font);
-    QString text_;
-    QFont font_;
-    QRect rect_;
-    int flags_ = 0;
-    std::unique_ptr<QTextLayout> layout_;
-    qreal height_ = 0;
-};
-
 class Label : public QLabel, public Placement {
 public:
     Label(QWidget *parent, const QString &name, int left, int top, int width, int height);
@@ -84,12 +65,6 @@ public:
     void setForeColor(const QColor &color);
     QColor ForeColor() const;
     void setBackColor(const QColor &color);
-
-protected:
-    void paintEvent(QPaintEvent *event) override;
-
-private:
-    CaptionLayout layout_;
 };
 
 class CommandButton : public QPushButton, public Placement {

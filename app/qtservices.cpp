@@ -1,5 +1,6 @@
 #include "qtservices.h"
 
+#include "captionstyle.h"
 #include "trayicondata.h"
 
 #include <QApplication>
@@ -168,3 +169,5 @@ void preparePlatform()
     if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"))
         qputenv("QT_XCB_NO_MITSHM", "1");
 }
+
+void installStyle() { QApplication::setStyle(new CaptionStyle); }
