@@ -580,11 +580,14 @@ bool TextBox::splitLongPiece(const QTextBlock &block)
     format.setProperty(continuesProperty, true);
     const int base = block.position();
     QTextCursor c(document());
-    // From the last cut back, so the earlier positions stay where they were.
+    // From the last cut back, so the earlier positions stay where they were; as one edit, so
+    // the box lays the text out once, not at every cut.
+    c.beginEditBlock();
     for (qsizetype i = cuts.size() - 1; i >= 0; --i) {
         c.setPosition(base + cuts[i]);
         c.insertBlock(format);
     }
+    c.endEditBlock();
     return true;
 }
 
