@@ -332,6 +332,8 @@ void TextBox::typeText(const QString &text)
         c.endEditBlock();
     }
     setTextCursor(c);
+    // Before the next character of a long input-method commit goes in.
+    reshape();
     ensureCursorVisible();
 }
 

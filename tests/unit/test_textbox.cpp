@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QImage>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QTest>
@@ -22,6 +23,7 @@ private slots:
     void copyLeavesOutJoins();
     void undoSkipsReshaping();
     void changeIsRaisedOncePerEditOnly();
+    void longInputMethodCommitGoesInPieces();
 };
 
 namespace {
@@ -271,6 +273,25 @@ void TestTextBox::changeIsRaisedOncePerEditOnly()
     QTest::keyClick(b.ours, Qt::Key_Left);
     QTest::keyClick(b.ours, Qt::Key_Right);
     QCOMPARE(changes, 4);
+}
+
+void TestTextBox::longInputMethodCommitGoesInPieces()
+{
+    // An input method commits its text at once; the box types it a character at a time, and
+    // each character must land in a short piece, or a long commit would lay out an ever
+    // longer paragraph at every character.
+    Boxes b;
+    qsizetype longest = 0;
+    b.ours->onChange = [&] {
+        const QTextBlock block = b.ours->textCursor().block();
+        longest = qMax(longest, qsizetype(block.length() - 1));
+    };
+    QInputMethodEvent commit;
+    commit.setCommitString(paragraph(3000));
+    QApplication::sendEvent(b.ours, &commit);
+    QCOMPARE(b.ours->Text(), paragraph(3000));
+    QVERIFY2(longest <= TextBox::pieceLimit + 1,
+             qPrintable(QStringLiteral("a piece reached %1 characters").arg(longest)));
 }
 
 QTEST_MAIN(TestTextBox)
