@@ -66,8 +66,8 @@ bool scriptCarriesOver(QStringView before, QStringView after)
 {
     if (after.isEmpty())
         return false;
-    if (strongScript(after.first(after.front().isHighSurrogate() ? 2 : 1), false) !=
-        QChar::Script_Common)
+    const qsizetype firstLength = after.front().isHighSurrogate() && after.size() > 1 ? 2 : 1;
+    if (strongScript(after.first(firstLength), false) != QChar::Script_Common)
         return true;
     const QChar::Script next = strongScript(after, false);
     return next != QChar::Script_Common && strongScript(before, true) == next;
