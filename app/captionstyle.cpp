@@ -59,6 +59,8 @@ CaptionLayout::CaptionLayout(const QString &text, const QFont &font, const QSize
     }
     layout_->endLayout();
     height_ = height;
+    for (int i = 0; i < layout_->lineCount(); ++i)
+        width_ = qMax(width_, layout_->lineAt(i).naturalTextWidth());
 }
 
 CaptionLayout::~CaptionLayout() = default;
@@ -89,16 +91,13 @@ void CaptionLayout::draw(QPainter &painter, const QRect &rect) const
         yoff = r.height() - height_;
     else if (flags_ & Qt::AlignVCenter)
         yoff = (r.height() - height_) / 2;
-    qreal width = 0;
-    for (int i = 0; i < layout_->lineCount(); ++i)
-        width = qMax(width, layout_->lineAt(i).naturalTextWidth());
     qreal xoff = 0;
     if (flags_ & Qt::AlignRight)
-        xoff = r.width() - width;
+        xoff = r.width() - width_;
     else if (flags_ & Qt::AlignHCenter)
-        xoff = (r.width() - width) / 2;
+        xoff = (r.width() - width_) / 2;
 
-    const bool clip = !r.contains(QRectF(r.x() + xoff, r.y() + yoff, width, height_));
+    const bool clip = !r.contains(QRectF(r.x() + xoff, r.y() + yoff, width_, height_));
     if (clip) {
         painter.save();
         painter.setClipRect(r, Qt::IntersectClip);

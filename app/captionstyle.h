@@ -30,6 +30,7 @@ private:
     int flags_;
     std::unique_ptr<QTextLayout> layout_;
     qreal height_ = 0;
+    qreal width_ = 0;
 };
 
 // The program's style: Qt's own, with the captions it draws (labels, buttons, options) laid

@@ -1,16 +1,8 @@
 #include "controls.h"
 
-#include "keys.h"
 #include "services.h"
 
-#include <QKeyEvent>
-#include <QMimeData>
-#include <QMouseEvent>
 #include <QPainter>
-#include <QRegularExpression>
-#include <QTextBlock>
-#include <QTextCursor>
-#include <QTextDocument>
 
 #include <cmath>
 
