@@ -95,11 +95,6 @@ public:
 // without a code of its own goes down as 231. Text committed by an input method is typed
 // text: one KeyDown (229) and a KeyPress per character; a composition starting or changing
 // raises KeyDown 229 too.
-//
-// Qt lays out a whole paragraph again at every change to it, so a multi-line box holds a
-// long paragraph in pieces of a few lines each (document blocks marked as continuing the one
-// before). Pieces end where the paragraph's own lines end, so they look like one paragraph;
-// the text, its length, the selection and the clipboard never see the joins.
 class TextBox : public QPlainTextEdit, public Placement {
 public:
     enum class Lines { Single, Multi };
@@ -109,7 +104,7 @@ public:
     QString Text() const;
     // Raises Change when the text differs from what the box holds.
     void setText(const QString &text);
-    // Length of Text() in UTF-16 code units, in constant time while typing.
+    // Length of Text() in UTF-16 code units, in constant time.
     qsizetype TextLength() const;
     bool Locked() const { return locked_; }
     void setLocked(bool locked) { locked_ = locked; }
@@ -117,9 +112,6 @@ public:
     // Setting 0 removes the selection and leaves the caret at its start.
     void setSelLength(int length);
     void SetFocus();
-
-    // A paragraph piece grows to this many characters before it is split in two.
-    static constexpr int pieceLimit = 256;
 
     std::function<void()> onChange;
     std::function<void()> onGotFocus;
@@ -131,42 +123,18 @@ protected:
     void inputMethodEvent(QInputMethodEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
     void insertFromMimeData(const QMimeData *source) override;
     bool canInsertFromMimeData(const QMimeData *source) const override;
-    QMimeData *createMimeDataFromSelection() const override;
 
 private:
     // Puts typed text where the caret is, replacing the selection, unless locked.
     void typeText(const QString &text);
     QString fitToLines(QString text) const;
     bool raiseKeyPress(int &keyAscii);
-    void undoTyping();
-
-    // The text between two document positions, joins left out, line breaks as LF.
-    QString textBetween(int from, int to) const;
-    int joinsBetween(int from, int to) const;
-    int joinCount() const;
-    // Brings the pieces back in shape after an edit: splits long ones, rejoins those that no
-    // longer end where a line of the paragraph ends.
-    void reshape();
-    bool splitLongPiece(const QTextBlock &block);
-    bool endsOnLineBreak(const QTextBlock &piece, const QTextBlock &next) const;
-    // Whether a paragraph of `text`, `width` wide, starts a line at `at`.
-    bool breaksAt(const QString &text, int at, qreal width) const;
-    void joinWithNext(const QTextBlock &piece);
-    // A caret at the end of a piece stands where the next one starts: moves it there.
-    void settleCaret(int before, bool horizontal, QKeyEvent *repeat);
 
     Lines lines_;
     bool locked_ = false;
-    bool reshaping_ = false;
-    bool silent_ = false;
-    int dirtyFrom_ = -1;
-    int dirtyTo_ = -1;
-    mutable int joins_ = 0;
-    mutable bool joinsKnown_ = true;
-    int blockCount_ = 1;
+    bool drawingPreedit_ = false;
 };
 
 // A line drawn on the window surface between two points given in twips.

@@ -5,9 +5,7 @@
 
 int main(int argc, char *argv[])
 {
-    preparePlatform();
     QApplication app(argc, argv);
-    installStyle();
     QApplication::setApplicationName(QStringLiteral("kelvane"));
     QApplication::setApplicationDisplayName(Program::applicationTitle());
     // Wayland desktops find a window's icon and name through its desktop entry, by this id.

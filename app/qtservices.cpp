@@ -1,6 +1,5 @@
 #include "qtservices.h"
 
-#include "captionstyle.h"
 #include "trayicondata.h"
 
 #include <QApplication>
@@ -158,16 +157,3 @@ Services realServices()
     s.folders = systemFolders();
     return s;
 }
-
-void preparePlatform()
-{
-    // Under X, Qt hands each repaint to the server in shared memory and, before painting
-    // into that memory again, waits a round trip for the server to be done with it. The
-    // repaints here are small and frequent (the game moves its letter every 10 ms), and
-    // sending their pixels over the connection costs about half as much. A setting of the
-    // user's own wins.
-    if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"))
-        qputenv("QT_XCB_NO_MITSHM", "1");
-}
-
-void installStyle() { QApplication::setStyle(new CaptionStyle); }

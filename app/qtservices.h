@@ -68,9 +68,3 @@ QIcon featherIcon();
 
 // All real services.
 Services realServices();
-
-// Settings for Qt's platform layer, made before the QApplication exists.
-void preparePlatform();
-
-// The program's style, set once the QApplication exists.
-void installStyle();

@@ -286,9 +286,7 @@ int runScores(int count)
 
 int main(int argc, char *argv[])
 {
-    preparePlatform();
     QApplication app(argc, argv);
-    installStyle();
     QApplication::setQuitOnLastWindowClosed(false);
     const QString mode = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
     const int n = argc > 2 ? QString::fromLocal8Bit(argv[2]).toInt() : 0;

@@ -681,8 +681,8 @@ QString Soak::checkLiveTextOnlyGrows()
     return {};
 }
 
-// The typing boxes hold long paragraphs in pieces: whatever was done to them, the length
-// they report is that of the text they hold.
+// Whatever was done to the typing boxes, the length they report is that of the text they
+// hold, line breaks counting two.
 QString Soak::checkTextBoxes()
 {
     std::vector<std::pair<QString, TextBox *>> boxes;
