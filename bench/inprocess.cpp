@@ -12,12 +12,13 @@
 //                               against a plain QFile write and read of the same bytes;
 //                               "scores write_ns N read_ns N ref_write_ns N ref_read_ns N ok 0|1"
 
-#include "app/controls.h"
-#include "app/program.h"
-#include "app/qtservices.h"
+#include "runtime/controls.h"
+#include "runtime/program.h"
+#include "platform/qtservices.h"
 #include "forms/form3.h"
 #include "forms/form4.h"
 #include "forms/form5.h"
+#include "forms/forms.h"
 #include "scores/module1.h"
 #include "scores/scorefile.h"
 
@@ -115,12 +116,13 @@ int runFall(int seconds)
     Services services = realServices();
     services.time = std::make_unique<CountingTimeSource>(std::move(services.time), counter);
     Program program(std::move(services));
-    Form3 &game = program.form3();
+    Forms forms(program, scorefile::systemFolders());
+    Form3 &game = forms.form3();
     game.show();
 
     long long cpu0 = 0, wall0 = 0, ticks0 = 0, handler0 = 0;
     QTimer::singleShot(500, [&] {
-        game.Command1().click();
+        game.ui().Command1->click();
         QTimer::singleShot(1000, [&] {
             cpu0 = nowNs(CLOCK_PROCESS_CPUTIME_ID);
             wall0 = nowNs(CLOCK_MONOTONIC);
@@ -210,26 +212,27 @@ void report(const char *form, const char *shape, int size, const std::vector<lon
 void typeInto(const char *form, Shape shape, int size, int count)
 {
     Program program(realServices());
+    Forms forms(program, scorefile::systemFolders());
     const char *shapeName = shape == Shape::Lines ? "lines" : "paragraph";
     if (qstrcmp(form, "form4") == 0) {
         // The live test: "开始" clears the box, puts the caret there and starts the clocks.
-        Form4 &live = program.form4();
+        Form4 &live = forms.form4();
         live.show();
-        live.Command1().click();
-        prefill(live.Text1(), size, shape);
-        const std::vector<long long> costs = typeKeys(live.Text1(), count);
+        live.ui().Command1->click();
+        prefill(*live.ui().Text1, size, shape);
+        const std::vector<long long> costs = typeKeys(*live.ui().Text1, count);
         const qsizetype typed = qsizetype(costs.size());
-        const bool ok = live.Text1().TextLength() == size + typed &&
-                        live.Label1().Caption() == characterCountCaption(size + typed);
+        const bool ok = live.ui().Text1->TextLength() == size + typed &&
+                        live.ui().Label1->Caption() == characterCountCaption(size + typed);
         report(form, shapeName, size, costs, ok);
     } else {
-        Form5 &free = program.form5();
+        Form5 &free = forms.form5();
         free.show();
-        free.Text1().SetFocus();
-        prefill(free.Text1(), size, shape);
-        const std::vector<long long> costs = typeKeys(free.Text1(), count);
+        free.ui().Text1->SetFocus();
+        prefill(*free.ui().Text1, size, shape);
+        const std::vector<long long> costs = typeKeys(*free.ui().Text1, count);
         report(form, shapeName, size, costs,
-               free.Text1().TextLength() == size + qsizetype(costs.size()));
+               free.ui().Text1->TextLength() == size + qsizetype(costs.size()));
     }
 }
 

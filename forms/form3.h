@@ -1,42 +1,50 @@
 #pragma once
 
-#include "app/form.h"
+#include "runtime/controls.h"
+#include "runtime/form.h"
 
 #include <cstdint>
 
-class CommandButton;
-class Label;
-class Timer;
+class Forms;
 
 // The falling-letter typing game: one capital letter falls down the window; pressing its key
 // scores 10 and drops a new one. A game lasts one minute. Closing the window saves the score
 // caption to the score file.
 class Form3 final : public Form {
 public:
-    explicit Form3(Program &program);
+    explicit Form3(Forms &forms);
 
-    Label &Label1();
-    Label &Label2();
-    Label &Label3();
-    CommandButton &Command1();
-    Timer &Timer1();
-    Timer &Timer2();
+    struct Controls : FormControls {
+        Controls(FormWindow &window, TimeSource &time) : w(&window), time(time) {}
+        FormWindow *w;
+        TimeSource &time;
 
+        // clang-format off
+        Label *Label1 = new Label(w, u"Label1", 480, 360, 2055, 975);
+        Label *Label2 = new Label(w, u"Label2", 3240, 360, 2535, 975);
+        CommandButton *Command1 = new CommandButton(w, u"Command1", {}, 2400, 2040, 1575, 975);
+        Label *Label3 = new Label(w, u"Label3", 240, 3360, 1815, 975,
+            u"游戏时间：1分钟 游戏结束后，先退出窗口，再到排行榜保存即可显示 下次打开时就可以读取");
+        // clang-format on
+        Timer Timer1{time};
+        Timer Timer2{time};
+    };
+    // The controls; reaching them loads the window.
+    Controls &ui() { return controls<Controls>(); }
+
+    std::int64_t score() const { return score_; }
+
+private:
+    std::unique_ptr<FormControls> build(FormWindow &window) override;
+    void Form_Load() override;
+    void Form_Unload(int &cancel) override;
     void Command1_Click();
     void Form_KeyDown(int &keyCode, int shift);
     void Timer2_Timer();
     void Timer1_Timer();
-
-    std::int64_t score() const { return score_; }
-
-protected:
-    std::unique_ptr<FormControls> build(FormWindow &window) override;
-    void Form_Load() override;
-    void Form_Unload(int &cancel) override;
-
-private:
-    struct Controls;
     void dropLetter();
+
+    Forms &forms_;
     // Wide enough that no game can carry it past its range.
     std::int64_t score_ = 0;
 };

@@ -1,8 +1,8 @@
-#include "form4.h"
+#include "forms/form4.h"
 
-#include "app/controls.h"
-#include "app/convert.h"
-#include "app/program.h"
+#include "forms/forms.h"
+#include "values/convert.h"
+#include "runtime/program.h"
 
 #include <cmath>
 
@@ -11,39 +11,20 @@ constexpr int deleteKey = 46;
 constexpr int backspaceChar = 8;
 } // namespace
 
-struct Form4::Controls : FormControls {
-    TextBox *Text1;
-    Label *Label3;
-    CommandButton *Command1, *Command2;
-    Label *Label1, *Label2;
-    std::unique_ptr<Timer> Timer1, Timer2;
-};
-
-Form4::Form4(Program &program) : Form(program, QStringLiteral("Form4")) {}
+Form4::Form4(Forms &forms) : Form(forms.program(), QStringLiteral("Form4")) {}
 
 std::unique_ptr<FormControls> Form4::build(FormWindow &w)
 {
-    setWindow(w, QStringLiteral("打字速度测试1"), 6870, 4740);
-
-    auto c = std::make_unique<Controls>();
-    c->Text1 = new TextBox(&w, QStringLiteral("Text1"), TextBox::Lines::Multi, 1200, 480, 3735,
-                           855);
+    setWindow(w, u"打字速度测试1", 6870, 4740);
+    auto c = std::make_unique<Controls>(w, program().time());
     // Undo would take typed text back out of the box; only additions are allowed.
     c->Text1->setUndoRedoEnabled(false);
-    c->Label3 = new Label(&w, QStringLiteral("Label3"), 5040, 360, 1695, 855);
-    c->Label3->setBackColor(systemColor(19));
-    c->Command1 = new CommandButton(&w, QStringLiteral("Command1"), QStringLiteral("开始"), 1200,
-                                    1440, 1575, 615);
-    c->Command2 = new CommandButton(&w, QStringLiteral("Command2"), QStringLiteral("退出"), 3480,
-                                    1440, 1575, 615);
-    c->Label1 = new Label(&w, QStringLiteral("Label1"), 840, 2400, 2055, 1335);
-    c->Label1->setBackColor(systemColor(19));
-    c->Label2 = new Label(&w, QStringLiteral("Label2"), 3120, 2400, 2415, 1335);
-    c->Label2->setBackColor(systemColor(19));
-    c->Timer1 = std::make_unique<Timer>(program().time(), handler<>([this] { Timer1_Timer(); }));
-    c->Timer2 = std::make_unique<Timer>(program().time(), handler<>([this] { Timer2_Timer(); }));
-
+    for (Label *label : {c->Label3, c->Label1, c->Label2})
+        label->setBackColor(systemColor(19));
     setTabOrder({c->Command1, c->Command2, c->Text1});
+
+    c->Timer1.onTimer = handler<>([this] { Timer1_Timer(); });
+    c->Timer2.onTimer = handler<>([this] { Timer2_Timer(); });
     c->Command1->onClick = handler<>([this] { Command1_Click(); });
     c->Command2->onClick = handler<>([this] { Command2_Click(); });
     c->Text1->onChange = handler<>([this] { Text1_Change(); });
@@ -52,15 +33,6 @@ std::unique_ptr<FormControls> Form4::build(FormWindow &w)
     c->Text1->onKeyPress = handler<int &>([this](int &keyAscii) { Text1_KeyPress(keyAscii); });
     return c;
 }
-
-Label &Form4::Label1() { return *controls<Controls>().Label1; }
-Label &Form4::Label2() { return *controls<Controls>().Label2; }
-Label &Form4::Label3() { return *controls<Controls>().Label3; }
-TextBox &Form4::Text1() { return *controls<Controls>().Text1; }
-CommandButton &Form4::Command1() { return *controls<Controls>().Command1; }
-CommandButton &Form4::Command2() { return *controls<Controls>().Command2; }
-Timer &Form4::Timer1() { return *controls<Controls>().Timer1; }
-Timer &Form4::Timer2() { return *controls<Controls>().Timer2; }
 
 std::uint32_t elapsedMilliseconds(std::int32_t startTick, std::int32_t lastTick)
 {
@@ -91,21 +63,21 @@ QString typingSpeedCaption(qsizetype length, std::int32_t seconds)
 
 void Form4::Form_Load()
 {
-    Timer1().setEnabled(false);
+    ui().Timer1.setEnabled(false);
     // Raises Change, so the count shows the length of the prompt.
-    Text1().setText(QStringLiteral("准备测试..."));
+    ui().Text1->setText(QStringLiteral("准备测试..."));
 }
 
 void Form4::Command1_Click()
 {
     // The seconds and the two results stay until the next ticks overwrite them.
-    Text1().setText(QString());
-    Text1().SetFocus();
+    ui().Text1->setText(QString());
+    ui().Text1->SetFocus();
     startTick_ = std::int32_t(program().time().tickCount());
-    Timer1().setInterval(1000);
-    Timer1().setEnabled(true);
-    Timer2().setInterval(200);
-    Timer2().setEnabled(true);
+    ui().Timer1.setInterval(1000);
+    ui().Timer1.setEnabled(true);
+    ui().Timer2.setInterval(200);
+    ui().Timer2.setEnabled(true);
 }
 
 void Form4::Command2_Click() { program().end(); }
@@ -114,7 +86,7 @@ void Form4::Text1_Change()
 {
     // Runs on every keystroke: the length comes from the document, never from a copy of the
     // text.
-    Label1().setCaption(characterCountCaption(Text1().TextLength()));
+    ui().Label1->setCaption(characterCountCaption(ui().Text1->TextLength()));
 }
 
 void Form4::Text1_KeyDown(int &keyCode, int shift)
@@ -123,7 +95,7 @@ void Form4::Text1_KeyDown(int &keyCode, int shift)
     if (keyCode == deleteKey)
         keyCode = 0;
     // Nothing typed may replace a selection: the key lands at the selection's start instead.
-    Text1().setSelLength(0);
+    ui().Text1->setSelLength(0);
 }
 
 void Form4::Text1_KeyPress(int &keyAscii)
@@ -137,12 +109,12 @@ void Form4::Timer1_Timer()
     lastTick_ = std::int32_t(program().time().tickCount());
     const std::uint32_t elapsedMs = elapsedMilliseconds(startTick_, lastTick_);
     elapsedSeconds_ = std::int32_t(elapsedMs / 1000);
-    Label2().setCaption(elapsedTimeCaption(elapsedMs));
+    ui().Label2->setCaption(elapsedTimeCaption(elapsedMs));
 }
 
 void Form4::Timer2_Timer()
 {
-    const qsizetype length = Text1().TextLength();
+    const qsizetype length = ui().Text1->TextLength();
     if (elapsedSeconds_ != 0 && length != 0)
-        Label3().setCaption(typingSpeedCaption(length, elapsedSeconds_));
+        ui().Label3->setCaption(typingSpeedCaption(length, elapsedSeconds_));
 }

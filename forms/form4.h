@@ -1,32 +1,48 @@
 #pragma once
 
-#include "app/form.h"
+#include "runtime/controls.h"
+#include "runtime/form.h"
 
 #include <QString>
 
 #include <cstdint>
 
-class CommandButton;
-class Label;
-class TextBox;
-class Timer;
+class Forms;
 
 // The live typing speed test: while the user types, shows the characters typed, the time
 // since "开始" and the speed in characters per minute. Text can only grow from the keyboard.
 class Form4 final : public Form {
 public:
-    explicit Form4(Program &program);
+    explicit Form4(Forms &forms);
 
-    Label &Label1();
-    Label &Label2();
-    // The result label: the speed, read by the leaderboard.
-    Label &Label3();
-    TextBox &Text1();
-    CommandButton &Command1();
-    CommandButton &Command2();
-    Timer &Timer1();
-    Timer &Timer2();
+    struct Controls : FormControls {
+        Controls(FormWindow &window, TimeSource &time) : w(&window), time(time) {}
+        FormWindow *w;
+        TimeSource &time;
 
+        // clang-format off
+        TextBox *Text1 = new TextBox(w, u"Text1", TextBox::Lines::Multi, 1200, 480, 3735, 855);
+        // The result label: the speed, read by the leaderboard.
+        Label *Label3 = new Label(w, u"Label3", 5040, 360, 1695, 855);
+        CommandButton *Command1 = new CommandButton(w, u"Command1", u"开始", 1200, 1440, 1575, 615);
+        CommandButton *Command2 = new CommandButton(w, u"Command2", u"退出", 3480, 1440, 1575, 615);
+        Label *Label1 = new Label(w, u"Label1", 840, 2400, 2055, 1335);
+        Label *Label2 = new Label(w, u"Label2", 3120, 2400, 2415, 1335);
+        // clang-format on
+        Timer Timer1{time};
+        Timer Timer2{time};
+    };
+    // The controls; reaching them loads the window.
+    Controls &ui() { return controls<Controls>(); }
+
+    // Kept across unloads of the window; only the handlers change them.
+    std::int32_t startTick() const { return startTick_; }
+    std::int32_t lastTick() const { return lastTick_; }
+    std::int32_t elapsedSeconds() const { return elapsedSeconds_; }
+
+private:
+    std::unique_ptr<FormControls> build(FormWindow &window) override;
+    void Form_Load() override;
     void Command1_Click();
     void Command2_Click();
     void Text1_Change();
@@ -35,17 +51,6 @@ public:
     void Timer1_Timer();
     void Timer2_Timer();
 
-    // Kept across unloads of the window; only the handlers change them.
-    std::int32_t startTick() const { return startTick_; }
-    std::int32_t lastTick() const { return lastTick_; }
-    std::int32_t elapsedSeconds() const { return elapsedSeconds_; }
-
-protected:
-    std::unique_ptr<FormControls> build(FormWindow &window) override;
-    void Form_Load() override;
-
-private:
-    struct Controls;
     // The tick count at the latest "开始" and at the latest tick of Timer1, as the signed
     // reading of the unsigned count.
     std::int32_t startTick_ = 0;

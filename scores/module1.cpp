@@ -1,6 +1,6 @@
-#include "module1.h"
+#include "scores/module1.h"
 
-#include "app/gbk.h"
+#include "values/gbk.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,10 +1,12 @@
-#include "scorefile.h"
+#include "scores/scorefile.h"
 
-#include "app/gbk.h"
+#include "values/gbk.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStandardPaths>
 #include <QTemporaryFile>
 
 #include <cerrno>
@@ -36,6 +38,12 @@ std::optional<QString> replaceLink(const QString &path, const QByteArray &bytes)
 }
 
 } // namespace
+
+Folders systemFolders()
+{
+    return Folders{QCoreApplication::applicationDirPath(),
+                   QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)};
+}
 
 bool isWritableFolder(const QString &folder)
 {

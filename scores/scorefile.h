@@ -1,7 +1,5 @@
 #pragma once
 
-#include "app/services.h"
-
 #include <QByteArray>
 #include <QString>
 #include <QStringView>
@@ -12,6 +10,15 @@
 // The game's score file, config.ini: written when the game window closes, read back with
 // Module1::ReadIniValue.
 namespace scorefile {
+
+// Where the score file may live: the program's own folder and the per-user data folder.
+struct Folders {
+    QString programDir;
+    QString userDataDir;
+};
+
+// This run's folders: the program's and this user's data folder for it.
+Folders systemFolders();
 
 // Whether the program may create files in a folder. Separate so tests can stand in for it:
 // root passes every permission check.

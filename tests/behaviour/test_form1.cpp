@@ -1,6 +1,6 @@
 // The main window: its layout, the banner colour, the clock and the navigation.
-#include "app/controls.h"
-#include "app/convert.h"
+#include "runtime/controls.h"
+#include "values/convert.h"
 #include "forms/form1.h"
 #include "forms/form2.h"
 #include "forms/form3.h"
@@ -75,38 +75,38 @@ void TestForm1::windowProperties()
     QCOMPARE(w.windowTitle(), QStringLiteral("Kelvane0.4测试版"));
     QCOMPARE(w.size(), QSize(576, 332));
     QVERIFY(!w.windowIcon().isNull());
-    QCOMPARE(p->form1().Label1().ForeColor(), QColor(255, 0, 0));
-    QCOMPARE(p->form1().Label4().ForeColor(), QColor(0, 192, 0));
-    QCOMPARE(p->form1().Label2().font().pointSizeF(), 26.25);
+    QCOMPARE(p->form1().ui().Label1->ForeColor(), QColor(255, 0, 0));
+    QCOMPARE(p->form1().ui().Label4->ForeColor(), QColor(0, 192, 0));
+    QCOMPARE(p->form1().ui().Label2->font().pointSizeF(), 26.25);
     // The first button in tab order holds the focus.
-    QCOMPARE(w.focusWidget(), &p->form1().Command1());
-    QCOMPARE(p->form1().Command1().nextInFocusChain(), &p->form1().C());
+    QCOMPARE(w.focusWidget(), p->form1().ui().Command1);
+    QCOMPARE(p->form1().ui().Command1->nextInFocusChain(), p->form1().ui().C);
 }
 
 void TestForm1::clockIsEmptyForTheFirstSecond()
 {
     TestProgram p;
     p->start();
-    QCOMPARE(p->form1().Label3().Caption(), QString());
+    QCOMPARE(p->form1().ui().Label3->Caption(), QString());
     p.advance(999);
-    QCOMPARE(p->form1().Label3().Caption(), QString());
+    QCOMPARE(p->form1().ui().Label3->Caption(), QString());
     p.advance(1);
-    QCOMPARE(p->form1().Label3().Caption(), convert::longTime(QTime(9, 0, 1)));
+    QCOMPARE(p->form1().ui().Label3->Caption(), convert::longTime(QTime(9, 0, 1)));
     p.advance(1000);
-    QCOMPARE(p->form1().Label3().Caption(), convert::longTime(QTime(9, 0, 2)));
+    QCOMPARE(p->form1().ui().Label3->Caption(), convert::longTime(QTime(9, 0, 2)));
 }
 
 void TestForm1::bannerColourComesFromTheSharedGenerator()
 {
     TestProgram p;
     p->start();
-    const QColor designTime = p->form1().Label2().ForeColor();
+    const QColor designTime = p->form1().ui().Label2->ForeColor();
     // 0.5 * 255 = 127.5 rounds to even 128; 1/510 * 255 = 0.5 rounds to 0.
     p.random->push({0.5f, 1.0f / 510.0f, 0.99999994f});
     p.advance(399);
-    QCOMPARE(p->form1().Label2().ForeColor(), designTime);
+    QCOMPARE(p->form1().ui().Label2->ForeColor(), designTime);
     p.advance(1);
-    QCOMPARE(p->form1().Label2().ForeColor(), QColor(128, 0, 255));
+    QCOMPARE(p->form1().ui().Label2->ForeColor(), QColor(128, 0, 255));
     QCOMPARE(p.random->draws(), 3);
     p.advance(400);
     QCOMPARE(p.random->draws(), 6);
@@ -120,7 +120,7 @@ void TestForm1::twoRunsWithoutReseedDrawTheSameColours()
         QList<QColor> colours;
         for (int i = 0; i < 5; ++i) {
             p.advance(400);
-            colours << p->form1().Label2().ForeColor();
+            colours << p->form1().ui().Label2->ForeColor();
         }
         return colours;
     };
@@ -160,8 +160,8 @@ void TestForm1::navigation()
             n += w->objectName() == window && w->isVisible() ? 1 : 0;
         return n;
     };
-    input::click(*b);
-    input::click(*b);
+    input::click(b);
+    input::click(b);
     QCOMPARE(openWindows(), 1);
     QWidget *shown = nullptr;
     for (QWidget *w : QApplication::topLevelWidgets())
@@ -175,7 +175,7 @@ void TestForm1::navigation()
     // Closed, then opened again: a fresh window.
     shown->close();
     QCOMPARE(openWindows(), 0);
-    input::click(*b);
+    input::click(b);
     QCOMPARE(openWindows(), 1);
 }
 

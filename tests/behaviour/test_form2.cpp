@@ -1,6 +1,6 @@
 // The English letter typing test, driven through its widgets under virtual time with a
 // scripted random source.
-#include "app/controls.h"
+#include "runtime/controls.h"
 #include "forms/form1.h"
 #include "forms/form2.h"
 #include "tests/support/testprogram.h"
@@ -28,7 +28,7 @@ void scriptLetters(TestProgram &p, const QString &letters)
 Form2 &open(TestProgram &p)
 {
     p->start();
-    input::click(p->form1().Command3());
+    input::click(p->form1().ui().Command3);
     Form2 &f = p->form2();
     input::activate(&f.window());
     return f;
@@ -38,14 +38,14 @@ Form2 &open(TestProgram &p)
 void generate(TestProgram &p, Form2 &f, const QString &letters)
 {
     scriptLetters(p, letters);
-    input::click(f.Command1());
+    input::click(f.ui().Command1);
 }
 
 void focusTypingBox(Form2 &f)
 {
-    f.Command1().setFocus(Qt::OtherFocusReason);
-    f.Text2().SetFocus();
-    QVERIFY(f.Text2().hasFocus());
+    f.ui().Command1->setFocus(Qt::OtherFocusReason);
+    f.ui().Text2->SetFocus();
+    QVERIFY(f.ui().Text2->hasFocus());
 }
 
 // Thirty letters where only the first `correct` positions match.
@@ -157,14 +157,14 @@ void TestForm2::opensFresh()
     Form2 &f = open(p);
     QCOMPARE(f.window().windowTitle(), QStringLiteral("英文打字速度测试"));
     QCOMPARE(f.window().size(), QSize(400, 285));
-    QVERIFY(f.Command1().hasFocus());
-    QVERIFY(!f.Opt1().Value());
-    QVERIFY(!f.Opt2().Value());
-    QVERIFY(!f.Text1().Locked());
-    QVERIFY(!f.Text2().Locked());
+    QVERIFY(f.ui().Command1->hasFocus());
+    QVERIFY(!f.ui().Opt1->Value());
+    QVERIFY(!f.ui().Opt2->Value());
+    QVERIFY(!f.ui().Text1->Locked());
+    QVERIFY(!f.ui().Text2->Locked());
     // Tab walks the button, the letter box, the typing box, then the two options.
     QStringList order;
-    QWidget *w = &f.Command1();
+    QWidget *w = f.ui().Command1;
     for (int i = 0; i < 5; ++i) {
         order << w->objectName();
         do
@@ -197,14 +197,14 @@ void TestForm2::accuracy()
     TestProgram p;
     Form2 &f = open(p);
     generate(p, f, thirty);
-    QCOMPARE(f.Text1().Text(), thirty);
+    QCOMPARE(f.ui().Text1->Text(), thirty);
     focusTypingBox(f);
     p.advance(10'000);
-    input::type(&f.Text2(), typedWithCorrect(correct));
-    QCOMPARE(f.Label6().Caption(), QString());
-    QTest::keyClick(&f.Text2(), Qt::Key_Return);
-    QCOMPARE(f.Label6().Caption(), caption);
-    QCOMPARE(f.Label7().Caption(), QStringLiteral("3字符/秒"));
+    input::type(f.ui().Text2, typedWithCorrect(correct));
+    QCOMPARE(f.ui().Label6->Caption(), QString());
+    QTest::keyClick(f.ui().Text2, Qt::Key_Return);
+    QCOMPARE(f.ui().Label6->Caption(), caption);
+    QCOMPARE(f.ui().Label7->Caption(), QStringLiteral("3字符/秒"));
 }
 
 void TestForm2::speedAndTimes_data()
@@ -244,18 +244,18 @@ void TestForm2::speedAndTimes()
     generate(p, f, thirty);
     p.advance(3000);
     focusTypingBox(f);
-    QCOMPARE(f.lblstart().Caption(), QStringLiteral("09:00:03"));
-    input::type(&f.Text2(), thirty.left(20));
+    QCOMPARE(f.ui().lblstart->Caption(), QStringLiteral("09:00:03"));
+    input::type(f.ui().Text2, thirty.left(20));
     p.advance(ms);
-    input::type(&f.Text2(), thirty.mid(20));
-    QCOMPARE(f.lblend().Caption(), QString());
-    QTest::keyClick(&f.Text2(), Qt::Key_Space);
-    QCOMPARE(f.lblstart().Caption(), QStringLiteral("09:00:03"));
-    QCOMPARE(f.lblend().Caption(),
+    input::type(f.ui().Text2, thirty.mid(20));
+    QCOMPARE(f.ui().lblend->Caption(), QString());
+    QTest::keyClick(f.ui().Text2, Qt::Key_Space);
+    QCOMPARE(f.ui().lblstart->Caption(), QStringLiteral("09:00:03"));
+    QCOMPARE(f.ui().lblend->Caption(),
              QTime(9, 0, 3).addSecs(ms / 1000).toString(QStringLiteral("HH:mm:ss")));
-    QCOMPARE(f.lblused().Caption(), used);
-    QCOMPARE(f.Label7().Caption(), speed);
-    QCOMPARE(f.Label6().Caption(), QStringLiteral("100.0%"));
+    QCOMPARE(f.ui().lblused->Caption(), used);
+    QCOMPARE(f.ui().Label7->Caption(), speed);
+    QCOMPARE(f.ui().Label6->Caption(), QStringLiteral("100.0%"));
 }
 
 void TestForm2::comparison_data()
@@ -286,20 +286,20 @@ void TestForm2::comparison()
     Form2 &f = open(p);
     generate(p, f, thirty);
     // The user replaces the generated letters by hand.
-    f.Text1().setFocus(Qt::OtherFocusReason);
-    QTest::keyClick(&f.Text1(), Qt::Key_End);
-    QTest::keyClick(&f.Text1(), Qt::Key_Home, Qt::ShiftModifier);
-    QTest::keyClick(&f.Text1(), Qt::Key_Delete);
-    input::type(&f.Text1(), letterBox);
-    QCOMPARE(f.Text1().Text(), letterBox);
+    f.ui().Text1->setFocus(Qt::OtherFocusReason);
+    QTest::keyClick(f.ui().Text1, Qt::Key_End);
+    QTest::keyClick(f.ui().Text1, Qt::Key_Home, Qt::ShiftModifier);
+    QTest::keyClick(f.ui().Text1, Qt::Key_Delete);
+    input::type(f.ui().Text1, letterBox);
+    QCOMPARE(f.ui().Text1->Text(), letterBox);
     focusTypingBox(f);
     p.advance(2000);
-    input::type(&f.Text2(), typed);
-    QCOMPARE(f.Label6().Caption(), QString());
-    QTest::keyClick(&f.Text2(), Qt::Key_Return);
-    QCOMPARE(f.Label6().Caption(), accuracy);
+    input::type(f.ui().Text2, typed);
+    QCOMPARE(f.ui().Label6->Caption(), QString());
+    QTest::keyClick(f.ui().Text2, Qt::Key_Return);
+    QCOMPARE(f.ui().Label6->Caption(), accuracy);
     // The speed still counts thirty letters.
-    QCOMPARE(f.Label7().Caption(), QStringLiteral("15字符/秒"));
+    QCOMPARE(f.ui().Label7->Caption(), QStringLiteral("15字符/秒"));
 }
 
 void TestForm2::keyAfterTheLastLetterEvaluates_data()
@@ -322,26 +322,26 @@ void TestForm2::keyAfterTheLastLetterEvaluates()
     generate(p, f, thirty);
     focusTypingBox(f);
     p.advance(5000);
-    input::type(&f.Text2(), thirty.left(29));
-    QCOMPARE(f.lblend().Caption(), QString());
+    input::type(f.ui().Text2, thirty.left(29));
+    QCOMPARE(f.ui().lblend->Caption(), QString());
     // The thirtieth letter goes in and evaluates nothing.
-    input::type(&f.Text2(), thirty.mid(29));
-    QCOMPARE(f.Text2().Text(), thirty);
-    QVERIFY(!f.Text2().Locked());
-    QCOMPARE(f.Label6().Caption(), QString());
-    QCOMPARE(f.lblend().Caption(), QString());
+    input::type(f.ui().Text2, thirty.mid(29));
+    QCOMPARE(f.ui().Text2->Text(), thirty);
+    QVERIFY(!f.ui().Text2->Locked());
+    QCOMPARE(f.ui().Label6->Caption(), QString());
+    QCOMPARE(f.ui().lblend->Caption(), QString());
     // The next key evaluates and stays out of the box.
-    pressKey(&f.Text2(), key);
-    QCOMPARE(f.Text2().Text(), thirty);
-    QVERIFY(f.Text2().Locked());
-    QCOMPARE(f.lblend().Caption(), QStringLiteral("09:00:05"));
-    QCOMPARE(f.Label6().Caption(), QStringLiteral("100.0%"));
-    QCOMPARE(f.Label7().Caption(), QStringLiteral("6字符/秒"));
+    pressKey(f.ui().Text2, key);
+    QCOMPARE(f.ui().Text2->Text(), thirty);
+    QVERIFY(f.ui().Text2->Locked());
+    QCOMPARE(f.ui().lblend->Caption(), QStringLiteral("09:00:05"));
+    QCOMPARE(f.ui().Label6->Caption(), QStringLiteral("100.0%"));
+    QCOMPARE(f.ui().Label7->Caption(), QStringLiteral("6字符/秒"));
     // Locked: neither keys nor a paste change what was typed.
-    input::type(&f.Text2(), QStringLiteral("xyz"));
-    QTest::keyClick(&f.Text2(), Qt::Key_Backspace);
-    QTest::keyClick(&f.Text2(), Qt::Key_Delete);
-    QCOMPARE(f.Text2().Text(), thirty);
+    input::type(f.ui().Text2, QStringLiteral("xyz"));
+    QTest::keyClick(f.ui().Text2, Qt::Key_Backspace);
+    QTest::keyClick(f.ui().Text2, Qt::Key_Delete);
+    QCOMPARE(f.ui().Text2->Text(), thirty);
 }
 
 void TestForm2::keysBeforeTheEndOnlyType_data()
@@ -368,15 +368,15 @@ void TestForm2::keysBeforeTheEndOnlyType()
     generate(p, f, thirty);
     focusTypingBox(f);
     // Typed or pasted, the box's contents count alike.
-    f.Text2().setText(before);
-    f.Text2().moveCursor(QTextCursor::End);
-    pressKey(&f.Text2(), key);
-    QCOMPARE(f.Text2().Text(), after);
-    QVERIFY(!f.Text2().Locked());
-    QCOMPARE(f.lblend().Caption(), QString());
-    QCOMPARE(f.lblused().Caption(), QString());
-    QCOMPARE(f.Label6().Caption(), QString());
-    QCOMPARE(f.Label7().Caption(), QString());
+    f.ui().Text2->setText(before);
+    f.ui().Text2->moveCursor(QTextCursor::End);
+    pressKey(f.ui().Text2, key);
+    QCOMPARE(f.ui().Text2->Text(), after);
+    QVERIFY(!f.ui().Text2->Locked());
+    QCOMPARE(f.ui().lblend->Caption(), QString());
+    QCOMPARE(f.ui().lblused->Caption(), QString());
+    QCOMPARE(f.ui().Label6->Caption(), QString());
+    QCOMPARE(f.ui().Label7->Caption(), QString());
 }
 
 void TestForm2::letterCase_data()
@@ -401,7 +401,7 @@ void TestForm2::letterCase()
         QVERIFY(button->Value());
     }
     generate(p, f, thirty);
-    QCOMPARE(f.Text1().Text(), letters);
+    QCOMPARE(f.ui().Text1->Text(), letters);
 }
 
 void TestForm2::optionIsReadForEveryLetter()
@@ -413,12 +413,12 @@ void TestForm2::optionIsReadForEveryLetter()
     scriptLetters(p, thirty.mid(2));
     // Something choosing 大写 while the letters are being written: the letters after it
     // follow it.
-    f.Text1().onChange = [&f] {
-        if (f.Text1().TextLength() == 10)
-            f.Opt1().setValue(true);
+    f.ui().Text1->onChange = [&f] {
+        if (f.ui().Text1->TextLength() == 10)
+            f.ui().Opt1->setValue(true);
     };
-    input::click(f.Command1());
-    QCOMPARE(f.Text1().Text(), QStringLiteral("az") + thirty.mid(2, 8) +
+    input::click(f.ui().Command1);
+    QCOMPARE(f.ui().Text1->Text(), QStringLiteral("az") + thirty.mid(2, 8) +
                                    thirty.mid(10).toUpper());
 }
 
@@ -427,18 +427,18 @@ void TestForm2::generatingReseedsAndDrawsThirty()
     TestProgram p;
     Form2 &f = open(p);
     const int drawsBefore = p.random->draws();
-    input::click(f.Command1());
+    input::click(f.ui().Command1);
     QCOMPARE(p.random->reseeds(), 1);
     QCOMPARE(p.random->draws() - drawsBefore, 30);
-    const QString first = f.Text1().Text();
+    const QString first = f.ui().Text1->Text();
     QCOMPARE(first.size(), 30);
     for (QChar ch : first)
         QVERIFY2(alphabet.contains(ch), qPrintable(first));
     // A second later the clock gives another seed, and so other letters.
     p.advance(1000);
-    input::click(f.Command1());
+    input::click(f.ui().Command1);
     QCOMPARE(p.random->reseeds(), 2);
-    QVERIFY(f.Text1().Text() != first);
+    QVERIFY(f.ui().Text1->Text() != first);
 }
 
 void TestForm2::generatingAfterATestKeepsTheResults()
@@ -448,33 +448,33 @@ void TestForm2::generatingAfterATestKeepsTheResults()
     generate(p, f, thirty);
     focusTypingBox(f);
     p.advance(7000);
-    input::type(&f.Text2(), typedWithCorrect(29));
-    QTest::keyClick(&f.Text2(), Qt::Key_Return);
-    QVERIFY(f.Text2().Locked());
-    QCOMPARE(f.Label6().Caption(), QStringLiteral("96.7%"));
-    QCOMPARE(f.Label7().Caption(), QStringLiteral("4字符/秒"));
+    input::type(f.ui().Text2, typedWithCorrect(29));
+    QTest::keyClick(f.ui().Text2, Qt::Key_Return);
+    QVERIFY(f.ui().Text2->Locked());
+    QCOMPARE(f.ui().Label6->Caption(), QStringLiteral("96.7%"));
+    QCOMPARE(f.ui().Label7->Caption(), QStringLiteral("4字符/秒"));
 
     const QString next = QStringLiteral("zyxwvutsrqponmlkjihgfedcbazyxw");
     generate(p, f, next);
-    QCOMPARE(f.Text1().Text(), next);
-    QCOMPARE(f.Text2().Text(), QString());
-    QVERIFY(!f.Text2().Locked());
-    QCOMPARE(f.lblstart().Caption(), QString());
-    QCOMPARE(f.lblend().Caption(), QString());
-    QCOMPARE(f.lblused().Caption(), QString());
-    QCOMPARE(f.Label6().Caption(), QStringLiteral("96.7%"));
-    QCOMPARE(f.Label7().Caption(), QStringLiteral("4字符/秒"));
-    QVERIFY(f.Command1().hasFocus());
+    QCOMPARE(f.ui().Text1->Text(), next);
+    QCOMPARE(f.ui().Text2->Text(), QString());
+    QVERIFY(!f.ui().Text2->Locked());
+    QCOMPARE(f.ui().lblstart->Caption(), QString());
+    QCOMPARE(f.ui().lblend->Caption(), QString());
+    QCOMPARE(f.ui().lblused->Caption(), QString());
+    QCOMPARE(f.ui().Label6->Caption(), QStringLiteral("96.7%"));
+    QCOMPARE(f.ui().Label7->Caption(), QStringLiteral("4字符/秒"));
+    QVERIFY(f.ui().Command1->hasFocus());
 
     // The next test runs from the moment the user comes back to the typing box.
     p.advance(30'000);
-    f.Text2().SetFocus();
-    QCOMPARE(f.lblstart().Caption(), QStringLiteral("09:00:37"));
+    f.ui().Text2->SetFocus();
+    QCOMPARE(f.ui().lblstart->Caption(), QStringLiteral("09:00:37"));
     p.advance(1000);
-    input::type(&f.Text2(), next);
-    QTest::keyClick(&f.Text2(), Qt::Key_Return);
-    QCOMPARE(f.Label6().Caption(), QStringLiteral("100.0%"));
-    QCOMPARE(f.Label7().Caption(), QStringLiteral("30字符/秒"));
+    input::type(f.ui().Text2, next);
+    QTest::keyClick(f.ui().Text2, Qt::Key_Return);
+    QCOMPARE(f.ui().Label6->Caption(), QStringLiteral("100.0%"));
+    QCOMPARE(f.ui().Label7->Caption(), QStringLiteral("30字符/秒"));
 }
 
 void TestForm2::eachFocusRestartsTheClock()
@@ -483,34 +483,34 @@ void TestForm2::eachFocusRestartsTheClock()
     Form2 &f = open(p);
     generate(p, f, thirty);
     focusTypingBox(f);
-    QCOMPARE(f.lblstart().Caption(), QStringLiteral("09:00:00"));
-    input::type(&f.Text2(), thirty.left(15));
+    QCOMPARE(f.ui().lblstart->Caption(), QStringLiteral("09:00:00"));
+    input::type(f.ui().Text2, thirty.left(15));
     p.advance(10'000);
     // Away to the letter box and back: the clock restarts, the typing stays.
-    QTest::keyClick(&f.Text2(), Qt::Key_Tab, Qt::ShiftModifier);
-    QVERIFY(f.Text1().hasFocus());
+    QTest::keyClick(f.ui().Text2, Qt::Key_Tab, Qt::ShiftModifier);
+    QVERIFY(f.ui().Text1->hasFocus());
     p.advance(5000);
-    QTest::keyClick(&f.Text1(), Qt::Key_Tab);
-    QVERIFY(f.Text2().hasFocus());
-    QCOMPARE(f.lblstart().Caption(), QStringLiteral("09:00:15"));
-    QCOMPARE(f.Text2().Text(), thirty.left(15));
+    QTest::keyClick(f.ui().Text1, Qt::Key_Tab);
+    QVERIFY(f.ui().Text2->hasFocus());
+    QCOMPARE(f.ui().lblstart->Caption(), QStringLiteral("09:00:15"));
+    QCOMPARE(f.ui().Text2->Text(), thirty.left(15));
     p.advance(4000);
-    input::type(&f.Text2(), thirty.mid(15));
-    QTest::keyClick(&f.Text2(), Qt::Key_Return);
-    QCOMPARE(f.lblused().Caption(), QStringLiteral("00:00:04"));
-    QCOMPARE(f.Label7().Caption(), QStringLiteral("8字符/秒"));
+    input::type(f.ui().Text2, thirty.mid(15));
+    QTest::keyClick(f.ui().Text2, Qt::Key_Return);
+    QCOMPARE(f.ui().lblused->Caption(), QStringLiteral("00:00:04"));
+    QCOMPARE(f.ui().Label7->Caption(), QStringLiteral("8字符/秒"));
 
     // After the test too: a click into the box restarts it, and the next key measures
     // from there.
     p.advance(20'000);
-    f.Command1().setFocus(Qt::OtherFocusReason);
-    QTest::mouseClick(f.Text2().viewport(), Qt::LeftButton);
-    QVERIFY(f.Text2().hasFocus());
-    QCOMPARE(f.lblstart().Caption(), QStringLiteral("09:00:39"));
+    f.ui().Command1->setFocus(Qt::OtherFocusReason);
+    QTest::mouseClick(f.ui().Text2->viewport(), Qt::LeftButton);
+    QVERIFY(f.ui().Text2->hasFocus());
+    QCOMPARE(f.ui().lblstart->Caption(), QStringLiteral("09:00:39"));
     p.advance(12'000);
-    QTest::keyClick(&f.Text2(), Qt::Key_A);
-    QCOMPARE(f.lblused().Caption(), QStringLiteral("00:00:12"));
-    QCOMPARE(f.Label7().Caption(), QStringLiteral("3字符/秒"));
+    QTest::keyClick(f.ui().Text2, Qt::Key_A);
+    QCOMPARE(f.ui().lblused->Caption(), QStringLiteral("00:00:12"));
+    QCOMPARE(f.ui().Label7->Caption(), QStringLiteral("3字符/秒"));
 }
 
 void TestForm2::furtherKeysEvaluateAgain()
@@ -520,18 +520,18 @@ void TestForm2::furtherKeysEvaluateAgain()
     generate(p, f, thirty);
     focusTypingBox(f);
     p.advance(4000);
-    input::type(&f.Text2(), typedWithCorrect(28));
-    QTest::keyClick(&f.Text2(), Qt::Key_Return);
-    QCOMPARE(f.lblend().Caption(), QStringLiteral("09:00:04"));
-    QCOMPARE(f.Label7().Caption(), QStringLiteral("8字符/秒"));
+    input::type(f.ui().Text2, typedWithCorrect(28));
+    QTest::keyClick(f.ui().Text2, Qt::Key_Return);
+    QCOMPARE(f.ui().lblend->Caption(), QStringLiteral("09:00:04"));
+    QCOMPARE(f.ui().Label7->Caption(), QStringLiteral("8字符/秒"));
     p.advance(6000);
-    QTest::keyClick(&f.Text2(), Qt::Key_B);
-    QCOMPARE(f.lblstart().Caption(), QStringLiteral("09:00:00"));
-    QCOMPARE(f.lblend().Caption(), QStringLiteral("09:00:10"));
-    QCOMPARE(f.lblused().Caption(), QStringLiteral("00:00:10"));
-    QCOMPARE(f.Label7().Caption(), QStringLiteral("3字符/秒"));
-    QCOMPARE(f.Label6().Caption(), QStringLiteral("93.3%"));
-    QCOMPARE(f.Text2().Text(), typedWithCorrect(28));
+    QTest::keyClick(f.ui().Text2, Qt::Key_B);
+    QCOMPARE(f.ui().lblstart->Caption(), QStringLiteral("09:00:00"));
+    QCOMPARE(f.ui().lblend->Caption(), QStringLiteral("09:00:10"));
+    QCOMPARE(f.ui().lblused->Caption(), QStringLiteral("00:00:10"));
+    QCOMPARE(f.ui().Label7->Caption(), QStringLiteral("3字符/秒"));
+    QCOMPARE(f.ui().Label6->Caption(), QStringLiteral("93.3%"));
+    QCOMPARE(f.ui().Text2->Text(), typedWithCorrect(28));
 }
 
 void TestForm2::emptyBoxesEvaluateNothing_data()
@@ -548,24 +548,24 @@ void TestForm2::emptyBoxesEvaluateNothing()
     Form2 &f = open(p);
     if (generateFirst) {
         generate(p, f, thirty);
-        f.Text1().setFocus(Qt::OtherFocusReason);
-        QTest::keyClick(&f.Text1(), Qt::Key_End);
-    QTest::keyClick(&f.Text1(), Qt::Key_Home, Qt::ShiftModifier);
-        QTest::keyClick(&f.Text1(), Qt::Key_Backspace);
-        QCOMPARE(f.Text1().Text(), QString());
+        f.ui().Text1->setFocus(Qt::OtherFocusReason);
+        QTest::keyClick(f.ui().Text1, Qt::Key_End);
+    QTest::keyClick(f.ui().Text1, Qt::Key_Home, Qt::ShiftModifier);
+        QTest::keyClick(f.ui().Text1, Qt::Key_Backspace);
+        QCOMPARE(f.ui().Text1->Text(), QString());
     }
     focusTypingBox(f);
     p.advance(3000);
-    QTest::keyClick(&f.Text2(), Qt::Key_Return);
-    QVERIFY(!f.Text2().Locked());
-    QCOMPARE(f.lblend().Caption(), QString());
-    QCOMPARE(f.lblused().Caption(), QString());
-    QCOMPARE(f.Label6().Caption(), QString());
-    QCOMPARE(f.Label7().Caption(), QString());
+    QTest::keyClick(f.ui().Text2, Qt::Key_Return);
+    QVERIFY(!f.ui().Text2->Locked());
+    QCOMPARE(f.ui().lblend->Caption(), QString());
+    QCOMPARE(f.ui().lblused->Caption(), QString());
+    QCOMPARE(f.ui().Label6->Caption(), QString());
+    QCOMPARE(f.ui().Label7->Caption(), QString());
     // A letter goes in as usual.
-    QTest::keyClick(&f.Text2(), Qt::Key_K);
-    QCOMPARE(f.Text2().Text(), QStringLiteral("k"));
-    QVERIFY(!p->hasEnded());
+    QTest::keyClick(f.ui().Text2, Qt::Key_K);
+    QCOMPARE(f.ui().Text2->Text(), QStringLiteral("k"));
+    QVERIFY(!p.program().hasEnded());
     QVERIFY(p.messages->shown.empty());
 }
 
@@ -574,15 +574,15 @@ void TestForm2::textsBeyond16BitsDoNotOverflow()
     TestProgram p;
     Form2 &f = open(p);
     // A large paste into each box: 32 768 matching positions out of 40 000.
-    f.Text1().setText(QString(40'000, QLatin1Char('a')));
-    f.Text2().setText(QString(32'768, QLatin1Char('a')) + QString(7232, QLatin1Char('b')));
+    f.ui().Text1->setText(QString(40'000, QLatin1Char('a')));
+    f.ui().Text2->setText(QString(32'768, QLatin1Char('a')) + QString(7232, QLatin1Char('b')));
     focusTypingBox(f);
     p.advance(2000);
-    QTest::keyClick(&f.Text2(), Qt::Key_Return);
-    QVERIFY(!p->hasEnded());
+    QTest::keyClick(f.ui().Text2, Qt::Key_Return);
+    QVERIFY(!p.program().hasEnded());
     QVERIFY(p.messages->shown.empty());
-    QCOMPARE(f.Label6().Caption(), QStringLiteral("81.9%"));
-    QCOMPARE(f.Label7().Caption(), QStringLiteral("15字符/秒"));
+    QCOMPARE(f.ui().Label6->Caption(), QStringLiteral("81.9%"));
+    QCOMPARE(f.ui().Label7->Caption(), QStringLiteral("15字符/秒"));
 }
 
 void TestForm2::closedWindowReadsEmptyResults()
@@ -592,18 +592,18 @@ void TestForm2::closedWindowReadsEmptyResults()
     generate(p, f, thirty);
     focusTypingBox(f);
     p.advance(1000);
-    input::type(&f.Text2(), thirty);
-    QTest::keyClick(&f.Text2(), Qt::Key_Return);
-    QCOMPARE(f.Label7().Caption(), QStringLiteral("30字符/秒"));
+    input::type(f.ui().Text2, thirty);
+    QTest::keyClick(f.ui().Text2, Qt::Key_Return);
+    QCOMPARE(f.ui().Label7->Caption(), QStringLiteral("30字符/秒"));
     f.window().close();
     QVERIFY(!f.isLoaded());
     // What the leaderboard reads: the window comes back hidden and fresh.
-    QCOMPARE(p->form2().Label7().Caption(), QString());
-    QCOMPARE(p->form2().Label6().Caption(), QString());
+    QCOMPARE(p->form2().ui().Label7->Caption(), QString());
+    QCOMPARE(p->form2().ui().Label6->Caption(), QString());
     QVERIFY(f.isLoaded());
     QVERIFY(!f.isVisible());
-    QCOMPARE(f.Text1().Text(), QString());
-    QVERIFY(!f.Text2().Locked());
+    QCOMPARE(f.ui().Text1->Text(), QString());
+    QVERIFY(!f.ui().Text2->Locked());
 }
 
 QTEST_MAIN(TestForm2)

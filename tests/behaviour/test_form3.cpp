@@ -1,7 +1,7 @@
 // The typing game, played through its widgets under virtual time with a scripted random
 // source, and what it leaves in the score file.
-#include "app/controls.h"
-#include "app/gbk.h"
+#include "runtime/controls.h"
+#include "values/gbk.h"
 #include "forms/form1.h"
 #include "forms/form3.h"
 #include "scores/module1.h"
@@ -43,7 +43,7 @@ Form3 &openGame(TestProgram &p)
 Form3 &openFromMainWindow(TestProgram &p)
 {
     p->start();
-    input::click(p->form1().Command4());
+    input::click(p->form1().ui().Command4);
     Form3 &f = p->form3();
     input::activate(&f.window());
     return f;
@@ -52,7 +52,7 @@ Form3 &openFromMainWindow(TestProgram &p)
 void startGame(TestProgram &p, Form3 &f, char letter, float across = 0.5f)
 {
     scriptDrop(p, letter, across);
-    input::click(f.Command1());
+    input::click(f.ui().Command1);
 }
 
 // A key pressed by the player: it goes wherever the keyboard focus is.
@@ -66,7 +66,7 @@ void press(Qt::Key key, Qt::KeyboardModifiers modifiers, const QString &text)
 // Presses the key of the letter shown, with the next letter scripted.
 void hit(TestProgram &p, Form3 &f, char next = 'Q')
 {
-    const QString shown = f.Label2().Caption();
+    const QString shown = f.ui().Label2->Caption();
     QCOMPARE(shown.size(), 1);
     scriptDrop(p, next);
     press(Qt::Key(Qt::Key_A + (shown[0].unicode() - 'A')), Qt::NoModifier, shown.toLower());
@@ -166,16 +166,16 @@ void TestForm3::nothingHappensBeforeTheStart()
 {
     TestProgram p;
     Form3 &f = openGame(p);
-    QVERIFY(f.Command1().Enabled());
+    QVERIFY(f.ui().Command1->Enabled());
     QCOMPARE(p.time->activeTimers(), 0);
     // Every letter, with the window itself holding the focus: no letter shows, none matches.
     f.window().setFocus();
     for (int k = Qt::Key_A; k <= Qt::Key_Z; ++k)
         press(Qt::Key(k), Qt::ShiftModifier, QString(QChar(k)));
     p.advance(5000);
-    QCOMPARE(f.Label1().Caption(), QString());
-    QCOMPARE(f.Label2().Caption(), QString());
-    QCOMPARE(f.Label2().Top(), 360);
+    QCOMPARE(f.ui().Label1->Caption(), QString());
+    QCOMPARE(f.ui().Label2->Caption(), QString());
+    QCOMPARE(f.ui().Label2->Top(), 360);
     QCOMPARE(p.random->draws(), 0);
 }
 
@@ -198,25 +198,25 @@ void TestForm3::start()
     TestProgram p;
     Form3 &f = openGame(p);
     p.random->push({letterDraw, acrossDraw});
-    input::click(f.Command1());
+    input::click(f.ui().Command1);
 
-    QCOMPARE(f.Label1().Caption(), QStringLiteral("分数0"));
-    QVERIFY(!f.Command1().Enabled());
+    QCOMPARE(f.ui().Label1->Caption(), QStringLiteral("分数0"));
+    QVERIFY(!f.ui().Command1->Enabled());
     QCOMPARE(QApplication::focusWidget(), &f.window());
-    QCOMPARE(f.Label2().Caption(), letter);
-    QCOMPARE(f.Label2().Top(), 0);
-    QCOMPARE(f.Label2().Left(), expectedLeft(f, acrossDraw));
-    QVERIFY(f.Label2().Left() >= 0);
-    QVERIFY(f.Label2().Left() < f.Width() - letterWidth);
+    QCOMPARE(f.ui().Label2->Caption(), letter);
+    QCOMPARE(f.ui().Label2->Top(), 0);
+    QCOMPARE(f.ui().Label2->Left(), expectedLeft(f, acrossDraw));
+    QVERIFY(f.ui().Label2->Left() >= 0);
+    QVERIFY(f.ui().Label2->Left() < f.Width() - letterWidth);
     QCOMPARE(p.random->draws(), 2);
-    QCOMPARE(f.Label2().pos(), QPoint(twips::toPixels(f.Label2().Left()), 0));
+    QCOMPARE(f.ui().Label2->pos(), QPoint(twips::toPixels(f.ui().Label2->Left()), 0));
 
     // It falls 40 twips every 10 ms, drawing nothing.
     p.advance(10);
-    QCOMPARE(f.Label2().Top(), 40);
+    QCOMPARE(f.ui().Label2->Top(), 40);
     p.advance(90);
-    QCOMPARE(f.Label2().Top(), 400);
-    QCOMPARE(f.Label2().pos().y(), twips::toPixels(400));
+    QCOMPARE(f.ui().Label2->Top(), 400);
+    QCOMPARE(f.ui().Label2->pos().y(), twips::toPixels(400));
     QCOMPARE(p.random->draws(), 2);
 }
 
@@ -251,27 +251,27 @@ void TestForm3::keys()
     Form3 &f = openGame(p);
     startGame(p, f, 'X', 0.0f);
     p.advance(50);
-    QCOMPARE(f.Label2().Top(), 200);
+    QCOMPARE(f.ui().Label2->Top(), 200);
 
     scriptDrop(p, 'K', 0.5f);
     press(Qt::Key(key), Qt::KeyboardModifiers(modifiers), text);
 
     if (hits) {
-        QCOMPARE(f.Label1().Caption(), QStringLiteral("分数10"));
+        QCOMPARE(f.ui().Label1->Caption(), QStringLiteral("分数10"));
         QCOMPARE(f.score(), std::int64_t(10));
-        QCOMPARE(f.Label2().Caption(), QStringLiteral("K"));
-        QCOMPARE(f.Label2().Top(), 0);
-        QCOMPARE(f.Label2().Left(), expectedLeft(f, 0.5f));
+        QCOMPARE(f.ui().Label2->Caption(), QStringLiteral("K"));
+        QCOMPARE(f.ui().Label2->Top(), 0);
+        QCOMPARE(f.ui().Label2->Left(), expectedLeft(f, 0.5f));
         QCOMPARE(p.random->draws(), 4);
     } else {
-        QCOMPARE(f.Label1().Caption(), QStringLiteral("分数0"));
-        QCOMPARE(f.Label2().Caption(), QStringLiteral("X"));
-        QCOMPARE(f.Label2().Top(), 200);
-        QCOMPARE(f.Label2().Left(), 0);
+        QCOMPARE(f.ui().Label1->Caption(), QStringLiteral("分数0"));
+        QCOMPARE(f.ui().Label2->Caption(), QStringLiteral("X"));
+        QCOMPARE(f.ui().Label2->Top(), 200);
+        QCOMPARE(f.ui().Label2->Left(), 0);
         QCOMPARE(p.random->draws(), 2);
     }
     // The game goes on either way.
-    QVERIFY(!f.Command1().Enabled());
+    QVERIFY(!f.ui().Command1->Enabled());
     QCOMPARE(QApplication::focusWidget(), &f.window());
 }
 
@@ -284,22 +284,22 @@ void TestForm3::letterIsReplacedOnlyOncePastTheBottom()
     QCOMPARE(f.Height(), 4560);
     startGame(p, f, 'B');
     p.advance(10 * 113);
-    QCOMPARE(f.Label2().Top(), 4520);
+    QCOMPARE(f.ui().Label2->Top(), 4520);
     p.advance(10);
-    QCOMPARE(f.Label2().Top(), 4560);
-    QCOMPARE(f.Label2().Caption(), QStringLiteral("B"));
+    QCOMPARE(f.ui().Label2->Top(), 4560);
+    QCOMPARE(f.ui().Label2->Caption(), QStringLiteral("B"));
     QCOMPARE(p.random->draws(), 2);
 
     scriptDrop(p, 'M', 0.75f);
     p.advance(10);
-    QCOMPARE(f.Label2().Caption(), QStringLiteral("M"));
-    QCOMPARE(f.Label2().Top(), 0);
-    QCOMPARE(f.Label2().Left(), expectedLeft(f, 0.75f));
+    QCOMPARE(f.ui().Label2->Caption(), QStringLiteral("M"));
+    QCOMPARE(f.ui().Label2->Top(), 0);
+    QCOMPARE(f.ui().Label2->Left(), expectedLeft(f, 0.75f));
     QCOMPARE(p.random->draws(), 4);
     // A letter that got away costs nothing.
-    QCOMPARE(f.Label1().Caption(), QStringLiteral("分数0"));
+    QCOMPARE(f.ui().Label1->Caption(), QStringLiteral("分数0"));
     p.advance(10);
-    QCOMPARE(f.Label2().Top(), 40);
+    QCOMPARE(f.ui().Label2->Top(), 40);
 }
 
 void TestForm3::resizingMidGameCountsAtOnce()
@@ -308,25 +308,25 @@ void TestForm3::resizingMidGameCountsAtOnce()
     Form3 &f = openGame(p);
     startGame(p, f, 'C');
     p.advance(200);
-    QCOMPARE(f.Label2().Top(), 800);
+    QCOMPARE(f.ui().Label2->Top(), 800);
 
     // Narrower than the letter: the next letter starts at 0 or left of it.
     resizeOuter(f, 120, 200);
     scriptDrop(p, 'D', 0.5f);
     press(Qt::Key_C, Qt::NoModifier, QStringLiteral("c"));
-    QCOMPARE(f.Label2().Caption(), QStringLiteral("D"));
-    QCOMPARE(f.Label2().Left(), int(std::floor(0.5 * (120 * 15 - letterWidth))));
-    QVERIFY(f.Label2().Left() <= 0);
+    QCOMPARE(f.ui().Label2->Caption(), QStringLiteral("D"));
+    QCOMPARE(f.ui().Label2->Left(), int(std::floor(0.5 * (120 * 15 - letterWidth))));
+    QVERIFY(f.ui().Label2->Left() <= 0);
 
     // The bottom is the new outer height, 3000 twips: 75 ticks reach it, the 76th passes it.
     QCOMPARE(f.Height(), 3000);
     p.advance(750);
-    QCOMPARE(f.Label2().Caption(), QStringLiteral("D"));
-    QCOMPARE(f.Label2().Top(), 3000);
+    QCOMPARE(f.ui().Label2->Caption(), QStringLiteral("D"));
+    QCOMPARE(f.ui().Label2->Top(), 3000);
     scriptDrop(p, 'E', 0.0f);
     p.advance(10);
-    QCOMPARE(f.Label2().Caption(), QStringLiteral("E"));
-    QCOMPARE(f.Label2().Top(), 0);
+    QCOMPARE(f.ui().Label2->Caption(), QStringLiteral("E"));
+    QCOMPARE(f.ui().Label2->Top(), 0);
 }
 
 void TestForm3::gameEndsAfterOneMinute()
@@ -338,40 +338,40 @@ void TestForm3::gameEndsAfterOneMinute()
     hit(p, f, 'H');
     hit(p, f, 'I');
     p.advance(59'999);
-    QCOMPARE(f.Label1().Caption(), QStringLiteral("分数20"));
-    QVERIFY(!f.Command1().Enabled());
+    QCOMPARE(f.ui().Label1->Caption(), QStringLiteral("分数20"));
+    QVERIFY(!f.ui().Command1->Enabled());
 
     p.advance(1);
-    QCOMPARE(f.Label1().Caption(), QStringLiteral("总分:20"));
-    QVERIFY(f.Command1().Enabled());
+    QCOMPARE(f.ui().Label1->Caption(), QStringLiteral("总分:20"));
+    QVERIFY(f.ui().Command1->Enabled());
     QCOMPARE(p.time->activeTimers(), 0);
-    QCOMPARE(f.Timer1().Interval(), 0);
-    QCOMPARE(f.Timer2().Interval(), 0);
+    QCOMPARE(f.ui().Timer1.Interval(), 0);
+    QCOMPARE(f.ui().Timer2.Interval(), 0);
     // The letter stops where it was (it may have been replaced on the way down).
-    const QString last = f.Label2().Caption();
-    const int top = f.Label2().Top();
+    const QString last = f.ui().Label2->Caption();
+    const int top = f.ui().Label2->Top();
     QVERIFY(top > 0);
     p.advance(5000);
-    QCOMPARE(f.Label2().Caption(), last);
-    QCOMPARE(f.Label2().Top(), top);
+    QCOMPARE(f.ui().Label2->Caption(), last);
+    QCOMPARE(f.ui().Label2->Top(), top);
     // The window keeps the focus, so the letter still shown still scores.
     QCOMPARE(QApplication::focusWidget(), &f.window());
     hit(p, f, 'J');
-    QCOMPARE(f.Label1().Caption(), QStringLiteral("分数30"));
+    QCOMPARE(f.ui().Label1->Caption(), QStringLiteral("分数30"));
     QCOMPARE(f.score(), std::int64_t(30));
-    QCOMPARE(f.Label2().Caption(), QStringLiteral("J"));
-    QCOMPARE(f.Label2().Top(), 0);
+    QCOMPARE(f.ui().Label2->Caption(), QStringLiteral("J"));
+    QCOMPARE(f.ui().Label2->Top(), 0);
     p.advance(1000);
-    QCOMPARE(f.Label2().Top(), 0);
+    QCOMPARE(f.ui().Label2->Top(), 0);
 
     // A new game: from 0, for a full minute again.
     startGame(p, f, 'K');
-    QCOMPARE(f.Label1().Caption(), QStringLiteral("分数0"));
+    QCOMPARE(f.ui().Label1->Caption(), QStringLiteral("分数0"));
     QCOMPARE(QApplication::focusWidget(), &f.window());
     p.advance(59'990);
-    QCOMPARE(f.Label1().Caption(), QStringLiteral("分数0"));
+    QCOMPARE(f.ui().Label1->Caption(), QStringLiteral("分数0"));
     p.advance(10);
-    QCOMPARE(f.Label1().Caption(), QStringLiteral("总分:0"));
+    QCOMPARE(f.ui().Label1->Caption(), QStringLiteral("总分:0"));
 }
 
 void TestForm3::closingSavesTheCaption_data()
@@ -401,7 +401,7 @@ void TestForm3::closingSavesTheCaption()
         p.advance(60'000);
     for (int i = 0; i < hitsAfterTheEnd; ++i)
         hit(p, f);
-    QCOMPARE(f.Label1().Caption(), caption);
+    QCOMPARE(f.ui().Label1->Caption(), caption);
 
     f.window().close();
     QVERIFY(!f.isLoaded());
@@ -414,9 +414,9 @@ void TestForm3::closingSavesTheCaption()
 
     // Open again: empty labels, the old score kept but not shown.
     p->form3().show();
-    QCOMPARE(f.Label1().Caption(), QString());
-    QCOMPARE(f.Label2().Caption(), QString());
-    QCOMPARE(f.Command1().Caption(), QStringLiteral("开始"));
+    QCOMPARE(f.ui().Label1->Caption(), QString());
+    QCOMPARE(f.ui().Label2->Caption(), QString());
+    QCOMPARE(f.ui().Command1->Caption(), QStringLiteral("开始"));
     QCOMPARE(f.score(), std::int64_t(10 * (hitsInGame + hitsAfterTheEnd)));
 }
 
@@ -430,7 +430,7 @@ void TestForm3::lastCloseWins()
     f.window().close();
     QCOMPARE(readBytes(scorePath(p)), fileFor(QStringLiteral("总分:10")));
 
-    input::click(p->form1().Command4());
+    input::click(p->form1().ui().Command4);
     input::activate(&f.window());
     startGame(p, f, 'B');
     hit(p, f);
@@ -445,7 +445,7 @@ void TestForm3::closingWithoutAGameKeepsTheStoredScore()
     TestProgram p;
     p->start();
     // No score yet: closing at once creates no file.
-    input::click(p->form1().Command4());
+    input::click(p->form1().ui().Command4);
     p->form3().window().close();
     QVERIFY(!QFileInfo::exists(scorePath(p)));
 
@@ -454,7 +454,7 @@ void TestForm3::closingWithoutAGameKeepsTheStoredScore()
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(stored);
     file.close();
-    input::click(p->form1().Command4());
+    input::click(p->form1().ui().Command4);
     p.advance(61'000);
     p->form3().window().close();
     QCOMPARE(readBytes(scorePath(p)), stored);
@@ -500,18 +500,18 @@ void TestForm3::failedSaveIsReportedAndTheWindowCloses()
     QCOMPARE(p.messages->shown[0].title, Program::applicationTitle());
     QVERIFY(!f.isLoaded());
     QCOMPARE(p.exit->calls, 0);
-    QVERIFY(!p->hasEnded());
+    QVERIFY(!p.program().hasEnded());
     if (obstacle == QLatin1String("folder"))
         QVERIFY(QFileInfo(path).isDir());
     else
         QCOMPARE(readBytes(path), previous);
 
     // The program carries on: the game opens and plays again.
-    input::click(p->form1().Command4());
+    input::click(p->form1().ui().Command4);
     input::activate(&f.window());
     startGame(p, f, 'V');
     hit(p, f);
-    QCOMPARE(f.Label1().Caption(), QStringLiteral("分数10"));
+    QCOMPARE(f.ui().Label1->Caption(), QStringLiteral("分数10"));
 }
 
 void TestForm3::unwritableProgramFolderSavesInThePerUserFolder()
@@ -538,11 +538,11 @@ void TestForm3::scoreGoesPast32767()
     startGame(p, f, 'A');
     for (int i = 0; i < 3300; ++i)
         hit(p, f, char('A' + i % 26));
-    QCOMPARE(f.Label1().Caption(), QStringLiteral("分数33000"));
+    QCOMPARE(f.ui().Label1->Caption(), QStringLiteral("分数33000"));
     p.advance(60'000);
-    QCOMPARE(f.Label1().Caption(), QStringLiteral("总分:33000"));
+    QCOMPARE(f.ui().Label1->Caption(), QStringLiteral("总分:33000"));
     QVERIFY(p.messages->shown.empty());
-    QVERIFY(!p->hasEnded());
+    QVERIFY(!p.program().hasEnded());
 }
 
 void TestForm3::endingTheProgramSavesNothing()
@@ -551,7 +551,7 @@ void TestForm3::endingTheProgramSavesNothing()
     Form3 &f = openFromMainWindow(p);
     startGame(p, f, 'E');
     hit(p, f);
-    input::click(p->form1().C());
+    input::click(p->form1().ui().C);
     QCOMPARE(p.exit->calls, 1);
     QVERIFY(!f.isLoaded());
     QVERIFY(!QFileInfo::exists(scorePath(p)));

@@ -1,6 +1,6 @@
 // The live typing speed test, driven through its widgets under virtual time with a fake tick
 // count.
-#include "app/controls.h"
+#include "runtime/controls.h"
 #include "forms/form1.h"
 #include "forms/form3.h"
 #include "forms/form4.h"
@@ -23,7 +23,7 @@ namespace {
 Form4 &open(TestProgram &p)
 {
     p->start();
-    input::click(p->form1().Command2());
+    input::click(p->form1().ui().Command2);
     Form4 &f = p->form4();
     input::activate(&f.window());
     return f;
@@ -74,27 +74,27 @@ void TestForm4::openingShowsTheReadyState()
     TestProgram p;
     Form4 &f = open(p);
     QCOMPARE(f.window().windowTitle(), QStringLiteral("打字速度测试1"));
-    QCOMPARE(f.Text1().Text(), QStringLiteral("准备测试..."));
-    QCOMPARE(f.Label1().Caption(), QStringLiteral("录入字符 7 个"));
-    QCOMPARE(QApplication::focusWidget(), &f.Command1());
+    QCOMPARE(f.ui().Text1->Text(), QStringLiteral("准备测试..."));
+    QCOMPARE(f.ui().Label1->Caption(), QStringLiteral("录入字符 7 个"));
+    QCOMPARE(QApplication::focusWidget(), f.ui().Command1);
     // Typing before the start only changes the count; no clock runs.
-    input::type(&f.Text1(), QStringLiteral("ab"));
-    QCOMPARE(f.Label1().Caption(), QStringLiteral("录入字符 9 个"));
+    input::type(f.ui().Text1, QStringLiteral("ab"));
+    QCOMPARE(f.ui().Label1->Caption(), QStringLiteral("录入字符 9 个"));
     p.advance(5000);
-    QCOMPARE(f.Label2().Caption(), QString());
-    QCOMPARE(f.Label3().Caption(), QString());
-    QVERIFY(!f.Timer1().Enabled());
-    QCOMPARE(f.Timer2().Interval(), 0);
+    QCOMPARE(f.ui().Label2->Caption(), QString());
+    QCOMPARE(f.ui().Label3->Caption(), QString());
+    QVERIFY(!f.ui().Timer1.Enabled());
+    QCOMPARE(f.ui().Timer2.Interval(), 0);
 }
 
 void TestForm4::startEmptiesTheBoxAndFocusesIt()
 {
     TestProgram p;
     Form4 &f = open(p);
-    input::click(f.Command1());
-    QCOMPARE(f.Text1().Text(), QString());
-    QCOMPARE(f.Label1().Caption(), QStringLiteral("录入字符 0 个"));
-    QCOMPARE(QApplication::focusWidget(), &f.Text1());
+    input::click(f.ui().Command1);
+    QCOMPARE(f.ui().Text1->Text(), QString());
+    QCOMPARE(f.ui().Label1->Caption(), QStringLiteral("录入字符 0 个"));
+    QCOMPARE(QApplication::focusWidget(), f.ui().Text1);
     QCOMPARE(f.startTick(), std::int32_t(p.time->tickCount()));
 }
 
@@ -102,24 +102,24 @@ void TestForm4::firstSecondLeavesTimeAndSpeedEmpty()
 {
     TestProgram p;
     Form4 &f = open(p);
-    input::click(f.Command1());
-    input::type(&f.Text1(), QStringLiteral("abc"));
+    input::click(f.ui().Command1);
+    input::type(f.ui().Text1, QStringLiteral("abc"));
     p.advance(999);
-    QCOMPARE(f.Label2().Caption(), QString());
-    QCOMPARE(f.Label3().Caption(), QString());
+    QCOMPARE(f.ui().Label2->Caption(), QString());
+    QCOMPARE(f.ui().Label3->Caption(), QString());
     p.advance(201);
-    QCOMPARE(f.Label2().Caption(), QStringLiteral("用时 0 分 1 秒"));
-    QCOMPARE(f.Label3().Caption(), QStringLiteral("录入速度 180 字符/分钟"));
+    QCOMPARE(f.ui().Label2->Caption(), QStringLiteral("用时 0 分 1 秒"));
+    QCOMPARE(f.ui().Label3->Caption(), QStringLiteral("录入速度 180 字符/分钟"));
 }
 
 void TestForm4::emptyTextNeverWritesTheSpeed()
 {
     TestProgram p;
     Form4 &f = open(p);
-    input::click(f.Command1());
+    input::click(f.ui().Command1);
     p.advance(120'000);
-    QCOMPARE(f.Label2().Caption(), QStringLiteral("用时 2 分 0 秒"));
-    QCOMPARE(f.Label3().Caption(), QString());
+    QCOMPARE(f.ui().Label2->Caption(), QStringLiteral("用时 2 分 0 秒"));
+    QCOMPARE(f.ui().Label3->Caption(), QString());
     QVERIFY(p.messages->shown.empty());
 }
 
@@ -139,9 +139,9 @@ void TestForm4::elapsedTime()
     QFETCH(QString, caption);
     TestProgram p;
     Form4 &f = open(p);
-    input::click(f.Command1());
+    input::click(f.ui().Command1);
     p.advance(qint64(seconds) * 1000);
-    QCOMPARE(f.Label2().Caption(), caption);
+    QCOMPARE(f.ui().Label2->Caption(), caption);
     QCOMPARE(f.elapsedSeconds(), seconds);
 }
 
@@ -170,52 +170,52 @@ void TestForm4::speed()
     QFETCH(QString, caption);
     TestProgram p;
     Form4 &f = open(p);
-    input::click(f.Command1());
-    input::type(&f.Text1(), typed);
+    input::click(f.ui().Command1);
+    input::type(f.ui().Text1, typed);
     // A fifth of a second more: the speed tick after the clock tick of the last second.
     p.advance(qint64(seconds) * 1000 + 200);
-    QCOMPARE(f.Label3().Caption(), caption);
+    QCOMPARE(f.ui().Label3->Caption(), caption);
 }
 
 void TestForm4::speedKeepsFallingAfterTypingStops()
 {
     TestProgram p;
     Form4 &f = open(p);
-    input::click(f.Command1());
-    input::type(&f.Text1(), chars(60));
-    QCOMPARE(f.Label1().Caption(), QStringLiteral("录入字符 60 个"));
+    input::click(f.ui().Command1);
+    input::type(f.ui().Text1, chars(60));
+    QCOMPARE(f.ui().Label1->Caption(), QStringLiteral("录入字符 60 个"));
     p.advance(60'200);
-    QCOMPARE(f.Label3().Caption(), QStringLiteral("录入速度 60 字符/分钟"));
+    QCOMPARE(f.ui().Label3->Caption(), QStringLiteral("录入速度 60 字符/分钟"));
     p.advance(60'000);
-    QCOMPARE(f.Label2().Caption(), QStringLiteral("用时 2 分 0 秒"));
-    QCOMPARE(f.Label3().Caption(), QStringLiteral("录入速度 30 字符/分钟"));
+    QCOMPARE(f.ui().Label2->Caption(), QStringLiteral("用时 2 分 0 秒"));
+    QCOMPARE(f.ui().Label3->Caption(), QStringLiteral("录入速度 30 字符/分钟"));
 }
 
 void TestForm4::secondStartMeasuresNewTextAgainstOldSecondsUntilTheNextTick()
 {
     TestProgram p;
     Form4 &f = open(p);
-    input::click(f.Command1());
-    input::type(&f.Text1(), chars(10));
+    input::click(f.ui().Command1);
+    input::type(f.ui().Text1, chars(10));
     p.advance(30'000);
-    QCOMPARE(f.Label3().Caption(), QStringLiteral("录入速度 20 字符/分钟"));
+    QCOMPARE(f.ui().Label3->Caption(), QStringLiteral("录入速度 20 字符/分钟"));
 
-    input::click(f.Command1());
-    QCOMPARE(f.Label1().Caption(), QStringLiteral("录入字符 0 个"));
+    input::click(f.ui().Command1);
+    QCOMPARE(f.ui().Label1->Caption(), QStringLiteral("录入字符 0 个"));
     // Nothing is reset by the start itself.
-    QCOMPARE(f.Label2().Caption(), QStringLiteral("用时 0 分 30 秒"));
-    QCOMPARE(f.Label3().Caption(), QStringLiteral("录入速度 20 字符/分钟"));
+    QCOMPARE(f.ui().Label2->Caption(), QStringLiteral("用时 0 分 30 秒"));
+    QCOMPARE(f.ui().Label3->Caption(), QStringLiteral("录入速度 20 字符/分钟"));
     QCOMPARE(f.elapsedSeconds(), 30);
 
-    input::type(&f.Text1(), chars(5));
+    input::type(f.ui().Text1, chars(5));
     p.advance(200);
-    QCOMPARE(f.Label3().Caption(), QStringLiteral("录入速度 10 字符/分钟"));
+    QCOMPARE(f.ui().Label3->Caption(), QStringLiteral("录入速度 10 字符/分钟"));
     p.advance(799);
-    QCOMPARE(f.Label2().Caption(), QStringLiteral("用时 0 分 30 秒"));
+    QCOMPARE(f.ui().Label2->Caption(), QStringLiteral("用时 0 分 30 秒"));
     // The new test's first second.
     p.advance(201);
-    QCOMPARE(f.Label2().Caption(), QStringLiteral("用时 0 分 1 秒"));
-    QCOMPARE(f.Label3().Caption(), QStringLiteral("录入速度 300 字符/分钟"));
+    QCOMPARE(f.ui().Label2->Caption(), QStringLiteral("用时 0 分 1 秒"));
+    QCOMPARE(f.ui().Label3->Caption(), QStringLiteral("录入速度 300 字符/分钟"));
 }
 
 void TestForm4::textOnlyGrows_data()
@@ -297,9 +297,9 @@ void TestForm4::textOnlyGrows()
     QFETCH(QString, after);
     TestProgram p;
     Form4 &f = open(p);
-    TextBox &box = f.Text1();
+    TextBox &box = *f.ui().Text1;
     QApplication::clipboard()->setText(QStringLiteral("粘贴"));
-    input::click(f.Command1());
+    input::click(f.ui().Command1);
     input::type(&box, QStringLiteral("abcdef"));
     select(box, 1, selected ? 4 : 1);
 
@@ -321,7 +321,7 @@ void TestForm4::textOnlyGrows()
     }
     }
     QCOMPARE(box.Text(), after);
-    QCOMPARE(f.Label1().Caption(),
+    QCOMPARE(f.ui().Label1->Caption(),
              QStringLiteral("录入字符 %1 个").arg(after.size()));
 }
 
@@ -329,8 +329,8 @@ void TestForm4::selectedTextIsNotPickedUpForDragging()
 {
     TestProgram p;
     Form4 &f = open(p);
-    TextBox &box = f.Text1();
-    input::click(f.Command1());
+    TextBox &box = *f.ui().Text1;
+    input::click(f.ui().Command1);
     input::type(&box, QStringLiteral("abcdef"));
     select(box, 1, 5);
     // A press inside the selection would arm a drag whose move into another program takes
@@ -346,13 +346,13 @@ void TestForm4::imeCommitCounts()
 {
     TestProgram p;
     Form4 &f = open(p);
-    input::click(f.Command1());
-    input::imeCommit(&f.Text1(), QStringLiteral("打字"));
-    input::imeCommit(&f.Text1(), QStringLiteral("测试"));
-    QCOMPARE(f.Text1().Text(), QStringLiteral("打字测试"));
-    QCOMPARE(f.Label1().Caption(), QStringLiteral("录入字符 4 个"));
+    input::click(f.ui().Command1);
+    input::imeCommit(f.ui().Text1, QStringLiteral("打字"));
+    input::imeCommit(f.ui().Text1, QStringLiteral("测试"));
+    QCOMPARE(f.ui().Text1->Text(), QStringLiteral("打字测试"));
+    QCOMPARE(f.ui().Label1->Caption(), QStringLiteral("录入字符 4 个"));
     p.advance(2000);
-    QCOMPARE(f.Label3().Caption(), QStringLiteral("录入速度 120 字符/分钟"));
+    QCOMPARE(f.ui().Label3->Caption(), QStringLiteral("录入速度 120 字符/分钟"));
 }
 
 void TestForm4::tickCountWrap_data()
@@ -387,38 +387,38 @@ void TestForm4::tickCountWrap()
     TestProgram p;
     Form4 &f = open(p);
     p.time->setTickCount(startTick);
-    input::click(f.Command1());
-    input::type(&f.Text1(), chars(50));
+    input::click(f.ui().Command1);
+    input::type(f.ui().Text1, chars(50));
     if (jump != 0)
         p.time->setTickCount(startTick + jump);
     p.advance(qint64(seconds) * 1000 + 200);
-    QCOMPARE(f.Label2().Caption(), time);
-    QCOMPARE(f.Label3().Caption(), speed);
+    QCOMPARE(f.ui().Label2->Caption(), time);
+    QCOMPARE(f.ui().Label3->Caption(), speed);
     QVERIFY(p.messages->shown.empty());
-    QVERIFY(!p->hasEnded());
+    QVERIFY(!p.program().hasEnded());
 }
 
 void TestForm4::closingKeepsTheValuesAndReloadsReady()
 {
     TestProgram p;
     Form4 &f = open(p);
-    input::click(f.Command1());
-    input::type(&f.Text1(), chars(30));
+    input::click(f.ui().Command1);
+    input::type(f.ui().Text1, chars(30));
     p.advance(20'200);
-    QCOMPARE(f.Label3().Caption(), QStringLiteral("录入速度 90 字符/分钟"));
+    QCOMPARE(f.ui().Label3->Caption(), QStringLiteral("录入速度 90 字符/分钟"));
     const std::int32_t startTick = f.startTick();
     f.window().close();
     QVERIFY(!f.isLoaded());
     QCOMPARE(f.elapsedSeconds(), 20);
 
     // The leaderboard reading the result loads the window hidden, in the Ready state.
-    QCOMPARE(f.Label3().Caption(), QString());
+    QCOMPARE(f.ui().Label3->Caption(), QString());
     QVERIFY(f.isLoaded());
     QVERIFY(!f.isVisible());
-    QCOMPARE(f.Label1().Caption(), QStringLiteral("录入字符 7 个"));
+    QCOMPARE(f.ui().Label1->Caption(), QStringLiteral("录入字符 7 个"));
     p.advance(10'000);
-    QCOMPARE(f.Label2().Caption(), QString());
-    QCOMPARE(f.Label3().Caption(), QString());
+    QCOMPARE(f.ui().Label2->Caption(), QString());
+    QCOMPARE(f.ui().Label3->Caption(), QString());
     QCOMPARE(f.startTick(), startTick);
     QCOMPARE(f.elapsedSeconds(), 20);
 }
@@ -429,11 +429,11 @@ void TestForm4::exitEndsEverythingWithoutUnloading()
     Form4 &f = open(p);
     p->form5().show();
     p->form3().show();
-    input::click(f.Command1());
-    input::type(&f.Text1(), QStringLiteral("abc"));
-    input::click(f.Command2());
+    input::click(f.ui().Command1);
+    input::type(f.ui().Text1, QStringLiteral("abc"));
+    input::click(f.ui().Command2);
     QCOMPARE(p.exit->calls, 1);
-    QVERIFY(p->hasEnded());
+    QVERIFY(p.program().hasEnded());
     QVERIFY(!p->form1().isLoaded());
     QVERIFY(!p->form3().isLoaded());
     QVERIFY(!p->form4().isLoaded());

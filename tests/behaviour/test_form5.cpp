@@ -1,5 +1,5 @@
 // The free-text typing speed test, driven through its widgets under virtual time.
-#include "app/controls.h"
+#include "runtime/controls.h"
 #include "forms/form1.h"
 #include "forms/form5.h"
 #include "tests/support/testprogram.h"
@@ -43,17 +43,17 @@ void TestForm5::result()
     QFETCH(QString, caption);
     TestProgram p;
     p->start();
-    input::click(p->form1().Command1());
+    input::click(p->form1().ui().Command1);
     Form5 &f = p->form5();
     QVERIFY(f.isVisible());
     p.advance(seconds * 1000);
-    input::type(&f.Text1(), typed);
-    input::click(f.Command1());
-    QCOMPARE(f.Label4().Caption(), caption);
+    input::type(f.ui().Text1, typed);
+    input::click(f.ui().Command1);
+    QCOMPARE(f.ui().Label4->Caption(), caption);
     QVERIFY(p.messages->shown.empty());
     // A new attempt starts: box empty, count from 0, the next tick less than a second away.
-    QCOMPARE(f.Text1().Text(), QString());
-    QCOMPARE(f.Label1().Caption(), QStringLiteral("0"));
+    QCOMPARE(f.ui().Text1->Text(), QString());
+    QCOMPARE(f.ui().Label1->Caption(), QStringLiteral("0"));
     QCOMPARE(f.secondCount(), 0);
 }
 
@@ -64,19 +64,19 @@ void TestForm5::emptyBoxShowsTheMessageAndRestarts()
     p->form5().show();
     Form5 &f = p->form5();
     p.advance(10'000);
-    input::type(&f.Text1(), QString(40, QLatin1Char('x')));
-    input::click(f.Command1());
+    input::type(f.ui().Text1, QString(40, QLatin1Char('x')));
+    input::click(f.ui().Command1);
     p.advance(2500);
-    input::click(f.Command1());
+    input::click(f.ui().Command1);
     QCOMPARE(p.messages->shown.size(), size_t(1));
     QCOMPARE(p.messages->shown[0].text, QStringLiteral("请在文本框中输入文字或字母！"));
     QCOMPARE(p.messages->shown[0].title, Program::applicationTitle());
-    QCOMPARE(f.Label4().Caption(), QStringLiteral("你的打字速度测试成绩为.25秒/个"));
-    QCOMPARE(f.Label1().Caption(), QStringLiteral("0"));
+    QCOMPARE(f.ui().Label4->Caption(), QStringLiteral("你的打字速度测试成绩为.25秒/个"));
+    QCOMPARE(f.ui().Label1->Caption(), QStringLiteral("0"));
     QCOMPARE(f.secondCount(), 0);
     // The timer was not restarted, so its next tick comes half a second later.
     p.advance(500);
-    QCOMPARE(f.Label1().Caption(), QStringLiteral("1"));
+    QCOMPARE(f.ui().Label1->Caption(), QStringLiteral("1"));
 }
 
 void TestForm5::countGoesPast32767()
@@ -85,44 +85,44 @@ void TestForm5::countGoesPast32767()
     p->start();
     p->form5().show();
     p.advance(40'000LL * 1000);
-    QCOMPARE(p->form5().Label1().Caption(), QStringLiteral("40000"));
-    input::type(&p->form5().Text1(), QString(16, QLatin1Char('z')));
-    input::click(p->form5().Command1());
-    QCOMPARE(p->form5().Label4().Caption(), QStringLiteral("你的打字速度测试成绩为2500秒/个"));
-    QVERIFY(!p->hasEnded());
+    QCOMPARE(p->form5().ui().Label1->Caption(), QStringLiteral("40000"));
+    input::type(p->form5().ui().Text1, QString(16, QLatin1Char('z')));
+    input::click(p->form5().ui().Command1);
+    QCOMPARE(p->form5().ui().Label4->Caption(), QStringLiteral("你的打字速度测试成绩为2500秒/个"));
+    QVERIFY(!p.program().hasEnded());
 }
 
 void TestForm5::reopeningContinuesTheCount()
 {
     TestProgram p;
     p->start();
-    input::click(p->form1().Command1());
+    input::click(p->form1().ui().Command1);
     p.advance(5000);
     p->form5().window().close();
     p.advance(3000); // the count stops while the window is closed
-    input::click(p->form1().Command1());
-    QCOMPARE(p->form5().Label1().Caption(), QString());
-    QCOMPARE(p->form5().Label4().Caption(), QString());
+    input::click(p->form1().ui().Command1);
+    QCOMPARE(p->form5().ui().Label1->Caption(), QString());
+    QCOMPARE(p->form5().ui().Label4->Caption(), QString());
     p.advance(1000);
-    QCOMPARE(p->form5().Label1().Caption(), QStringLiteral("6"));
-    input::type(&p->form5().Text1(), QStringLiteral("abc"));
-    input::click(p->form5().Command1());
-    QCOMPARE(p->form5().Label4().Caption(), QStringLiteral("你的打字速度测试成绩为2秒/个"));
+    QCOMPARE(p->form5().ui().Label1->Caption(), QStringLiteral("6"));
+    input::type(p->form5().ui().Text1, QStringLiteral("abc"));
+    input::click(p->form5().ui().Command1);
+    QCOMPARE(p->form5().ui().Label4->Caption(), QStringLiteral("你的打字速度测试成绩为2秒/个"));
 }
 
 void TestForm5::calculatingAfterTheMainWindowClosedReloadsItHidden()
 {
     TestProgram p;
     p->start();
-    input::click(p->form1().Command1());
+    input::click(p->form1().ui().Command1);
     p->form1().window().close();
     QVERIFY(!p->form1().isLoaded());
-    input::type(&p->form5().Text1(), QStringLiteral("abc"));
-    input::click(p->form5().Command1());
+    input::type(p->form5().ui().Text1, QStringLiteral("abc"));
+    input::click(p->form5().ui().Command1);
     QVERIFY(p->form1().isLoaded());
     QVERIFY(!p->form1().isVisible());
     // Its Form_Load ran again: the colour timer is back.
-    QCOMPARE(p->form1().Timer1().Interval(), 400);
+    QCOMPARE(p->form1().ui().Timer1.Interval(), 400);
     // The hidden main window keeps the program alive after the test closes.
     p->form5().window().close();
     QCOMPARE(p.exit->calls, 0);

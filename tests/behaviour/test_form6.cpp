@@ -1,5 +1,5 @@
 // The leaderboard, driven through its widgets and those of the test windows it copies from.
-#include "app/controls.h"
+#include "runtime/controls.h"
 #include "forms/form1.h"
 #include "forms/form2.h"
 #include "forms/form3.h"
@@ -34,13 +34,13 @@ CommandButton &button(Form6 &f, Source s)
 {
     switch (s) {
     case Source::SpeedTest:
-        return f.Command2();
+        return *f.ui().Command2;
     case Source::SpeedTest1:
-        return f.Command3();
+        return *f.ui().Command3;
     case Source::English:
         break;
     }
-    return f.Command4();
+    return *f.ui().Command4;
 }
 
 // What the leaderboard shows for a source: one label, or speed and accuracy.
@@ -48,13 +48,13 @@ QStringList shown(Form6 &f, Source s)
 {
     switch (s) {
     case Source::SpeedTest:
-        return {f.Label2().Caption()};
+        return {f.ui().Label2->Caption()};
     case Source::SpeedTest1:
-        return {f.Label3().Caption()};
+        return {f.ui().Label3->Caption()};
     case Source::English:
         break;
     }
-    return {f.Label4().Caption(), f.Label9().Caption()};
+    return {f.ui().Label4->Caption(), f.ui().Label9->Caption()};
 }
 
 const QString alphabet = QStringLiteral("abcdefghijklmnopqrstuvwxyz");
@@ -66,41 +66,41 @@ QStringList takeTest(TestProgram &p, Source s)
 {
     switch (s) {
     case Source::SpeedTest: {
-        input::click(p->form1().Command1());
+        input::click(p->form1().ui().Command1);
         Form5 &f = p->form5();
         p.advance(10'000);
-        input::type(&f.Text1(), QString(40, QLatin1Char('x')));
-        input::click(f.Command1());
-        return {f.Label4().Caption()};
+        input::type(f.ui().Text1, QString(40, QLatin1Char('x')));
+        input::click(f.ui().Command1);
+        return {f.ui().Label4->Caption()};
     }
     case Source::SpeedTest1: {
-        input::click(p->form1().Command2());
+        input::click(p->form1().ui().Command2);
         Form4 &f = p->form4();
         input::activate(&f.window());
-        input::click(f.Command1());
-        input::type(&f.Text1(), QStringLiteral("abcdef"));
+        input::click(f.ui().Command1);
+        input::type(f.ui().Text1, QStringLiteral("abcdef"));
         p.advance(2200);
-        return {f.Label3().Caption()};
+        return {f.ui().Label3->Caption()};
     }
     case Source::English:
         break;
     }
-    input::click(p->form1().Command3());
+    input::click(p->form1().ui().Command3);
     Form2 &f = p->form2();
     input::activate(&f.window());
     for (QChar ch : thirty)
         p.random->push({float((alphabet.indexOf(ch) + 0.5) / 26.0)});
-    input::click(f.Command1());
-    f.Text2().SetFocus();
+    input::click(f.ui().Command1);
+    f.ui().Text2->SetFocus();
     p.advance(10'000);
-    input::type(&f.Text2(), thirty.left(29) + QLatin1Char('0'));
-    QTest::keyClick(&f.Text2(), Qt::Key_Return);
-    return {f.Label7().Caption(), f.Label6().Caption()};
+    input::type(f.ui().Text2, thirty.left(29) + QLatin1Char('0'));
+    QTest::keyClick(f.ui().Text2, Qt::Key_Return);
+    return {f.ui().Label7->Caption(), f.ui().Label6->Caption()};
 }
 
 Form6 &openLeaderboard(TestProgram &p)
 {
-    input::click(p->form1().Command5());
+    input::click(p->form1().ui().Command5);
     return p->form6();
 }
 
@@ -185,17 +185,17 @@ void TestForm6::window()
     QCOMPARE(f.window().windowTitle(),
              QStringLiteral("打字英雄榜（数据库问题尚未解决，原谅我的技术...）"));
     QCOMPARE(f.window().size(), QSize(484, 341));
-    QVERIFY(f.Command1().hasFocus());
+    QVERIFY(f.ui().Command1->hasFocus());
     // Tab walks the four buttons in order.
-    QCOMPARE(f.Command1().nextInFocusChain(), &f.Command2());
-    QCOMPARE(f.Command2().nextInFocusChain(), &f.Command3());
-    QCOMPARE(f.Command3().nextInFocusChain(), &f.Command4());
+    QCOMPARE(f.ui().Command1->nextInFocusChain(), f.ui().Command2);
+    QCOMPARE(f.ui().Command2->nextInFocusChain(), f.ui().Command3);
+    QCOMPARE(f.ui().Command3->nextInFocusChain(), f.ui().Command4);
     // What it gathered goes with the window: reopened, it starts from its design-time captions.
-    input::click(f.Command2());
-    QCOMPARE(f.Label2().Caption(), QString());
+    input::click(f.ui().Command2);
+    QCOMPARE(f.ui().Label2->Caption(), QString());
     f.window().close();
     openLeaderboard(p);
-    QCOMPARE(f.Label2().Caption(), QStringLiteral("分数"));
+    QCOMPARE(f.ui().Label2->Caption(), QStringLiteral("分数"));
 }
 
 void TestForm6::copiesTheResultAsShown_data()
@@ -218,7 +218,7 @@ void TestForm6::copiesTheResultAsShown()
     p->start();
     QCOMPARE(takeTest(p, source), captions);
     Form6 &f = openLeaderboard(p);
-    input::click(button(f, source));
+    input::click(&button(f, source));
     QCOMPARE(shown(f, source), captions);
     // The source window is left as it was.
     QVERIFY(sourceWindow(p, source).isVisible());
@@ -233,14 +233,14 @@ void TestForm6::copiesTheLiveSpeedMidTest()
     Form6 &f = openLeaderboard(p);
     Form4 &test = p->form4();
     // The test goes on: three more characters, one more second.
-    input::type(&test.Text1(), QStringLiteral("ghi"));
+    input::type(test.ui().Text1, QStringLiteral("ghi"));
     p.advance(1000);
-    QCOMPARE(test.Label3().Caption(), QStringLiteral("录入速度 180 字符/分钟"));
-    input::type(&test.Text1(), QStringLiteral("jkl"));
+    QCOMPARE(test.ui().Label3->Caption(), QStringLiteral("录入速度 180 字符/分钟"));
+    input::type(test.ui().Text1, QStringLiteral("jkl"));
     p.advance(200);
-    QCOMPARE(test.Label3().Caption(), QStringLiteral("录入速度 240 字符/分钟"));
-    input::click(f.Command3());
-    QCOMPARE(f.Label3().Caption(), QStringLiteral("录入速度 240 字符/分钟"));
+    QCOMPARE(test.ui().Label3->Caption(), QStringLiteral("录入速度 240 字符/分钟"));
+    input::click(f.ui().Command3);
+    QCOMPARE(f.ui().Label3->Caption(), QStringLiteral("录入速度 240 字符/分钟"));
 }
 
 void TestForm6::neverOpenedSourceGivesEmptyAndStaysLoadedHidden_data()
@@ -260,7 +260,7 @@ void TestForm6::neverOpenedSourceGivesEmptyAndStaysLoadedHidden()
     p->start();
     Form6 &f = openLeaderboard(p);
     const int timers = p.time->activeTimers();
-    input::click(button(f, source));
+    input::click(&button(f, source));
     for (const QString &caption : shown(f, source))
         QCOMPARE(caption, QString());
     Form &s = sourceWindow(p, source);
@@ -269,7 +269,7 @@ void TestForm6::neverOpenedSourceGivesEmptyAndStaysLoadedHidden()
     QCOMPARE(p.time->activeTimers() - timers, timersStarted);
     if (source == Source::SpeedTest) {
         p.advance(3000);
-        QCOMPARE(p->form5().Label1().Caption(), QStringLiteral("3"));
+        QCOMPARE(p->form5().ui().Label1->Caption(), QStringLiteral("3"));
         QVERIFY(!p->form5().isVisible());
     }
     // Loaded but hidden, it keeps the program alive once the visible windows close.
@@ -293,11 +293,11 @@ void TestForm6::closedSourceGivesEmptyNeverTheLastValue()
     p->start();
     const QStringList result = takeTest(p, source);
     Form6 &f = openLeaderboard(p);
-    input::click(button(f, source));
+    input::click(&button(f, source));
     QCOMPARE(shown(f, source), result);
     sourceWindow(p, source).window().close();
     QVERIFY(!sourceWindow(p, source).isLoaded());
-    input::click(button(f, source));
+    input::click(&button(f, source));
     for (const QString &caption : shown(f, source))
         QCOMPARE(caption, QString());
     QVERIFY(sourceWindow(p, source).isLoaded());
@@ -330,10 +330,10 @@ void TestForm6::gameScoreFromTheFile()
         writeScoreFile(p, bytes);
     p->start();
     Form6 &f = openLeaderboard(p);
-    input::click(f.Command1());
-    QCOMPARE(f.Label1().Caption(), caption);
-    input::click(f.Command1());
-    QCOMPARE(f.Label1().Caption(), caption);
+    input::click(f.ui().Command1);
+    QCOMPARE(f.ui().Label1->Caption(), caption);
+    input::click(f.ui().Command1);
+    QCOMPARE(f.ui().Label1->Caption(), caption);
     QCOMPARE(p.messages->shown.size(), size_t(0));
     // Reading never creates the file, and does not load the game window.
     QCOMPARE(QFile::exists(p->scoreFilePath()), present);
@@ -372,28 +372,28 @@ void TestForm6::gameScoreAfterTheGameWindowClosed()
         writeScoreFile(p, storedBefore);
     p->start();
     Form6 &f = openLeaderboard(p);
-    input::click(f.Command1());
-    const QString before = f.Label1().Caption();
+    input::click(f.ui().Command1);
+    const QString before = f.ui().Label1->Caption();
 
-    input::click(p->form1().Command4());
+    input::click(p->form1().ui().Command4);
     Form3 &g = p->form3();
     input::activate(&g.window());
     if (game != Game::None) {
         p.random->push({0.0f, 0.5f}); // the first letter: A, halfway across
-        input::click(g.Command1());
-        QCOMPARE(g.Label2().Caption(), QStringLiteral("A"));
+        input::click(g.ui().Command1);
+        QCOMPARE(g.ui().Label2->Caption(), QStringLiteral("A"));
         QTest::keyClick(&g.window(), Qt::Key_A);
-        QCOMPARE(g.Label1().Caption(), QStringLiteral("分数10"));
+        QCOMPARE(g.ui().Label1->Caption(), QStringLiteral("分数10"));
         if (game == Game::Finished)
             p.advance(60'000);
     }
     // The leaderboard shows what it last read until asked again.
-    QCOMPARE(f.Label1().Caption(), before);
+    QCOMPARE(f.ui().Label1->Caption(), before);
     g.window().close();
-    input::click(f.Command1());
-    QCOMPARE(f.Label1().Caption(), caption);
-    input::click(f.Command1());
-    QCOMPARE(f.Label1().Caption(), caption);
+    input::click(f.ui().Command1);
+    QCOMPARE(f.ui().Label1->Caption(), caption);
+    input::click(f.ui().Command1);
+    QCOMPARE(f.ui().Label1->Caption(), caption);
     QCOMPARE(p.messages->shown.size(), size_t(0));
 }
 

@@ -1,5 +1,5 @@
 // The About window: its text inside a frame of four lines, opened from the main window.
-#include "app/controls.h"
+#include "runtime/controls.h"
 #include "forms/form1.h"
 #include "forms/form7.h"
 #include "tests/support/testprogram.h"
@@ -34,12 +34,12 @@ void TestForm7::window()
 {
     TestProgram p;
     p->start();
-    input::click(p->form1().Command6());
+    input::click(p->form1().ui().Command6);
     Form7 &f = p->form7();
     QVERIFY(f.isVisible());
     QCOMPARE(f.window().windowTitle(), QStringLiteral("关于程序"));
     QCOMPARE(f.window().size(), QSize(378, 206));
-    Label &l = f.Label1();
+    Label &l = *f.ui().Label1;
     QCOMPARE(l.Caption(), QStringLiteral("欢迎使用Kelvane0.4测试版！此软件为测试版，以后将不断改进。"
                                          "希望提出更多宝贵的建议，以让本软件能够更好地改进！谢谢！"));
     QCOMPARE(l.geometry(), twips::toPixels(360, 600, 4695, 1575));
@@ -82,11 +82,11 @@ void TestForm7::frameSurroundsTheTextWithoutTouchingIt()
 {
     TestProgram p;
     Form7 &f = p->form7();
-    const QRect label = f.Label1().geometry();
-    const QRect top = f.Line4().geometry();
-    const QRect left = f.Line3().geometry();
-    const QRect right = f.Line2().geometry();
-    const QRect bottom = f.Line1().geometry();
+    const QRect label = f.ui().Label1->geometry();
+    const QRect top = f.ui().Line4->geometry();
+    const QRect left = f.ui().Line3->geometry();
+    const QRect right = f.ui().Line2->geometry();
+    const QRect bottom = f.ui().Line1->geometry();
     QVERIFY(top.bottom() < label.top());
     QVERIFY(bottom.top() > label.bottom());
     QVERIFY(left.right() < label.left());
@@ -104,7 +104,7 @@ void TestForm7::frameIsDrawn()
 {
     TestProgram p;
     p->start();
-    input::click(p->form1().Command6());
+    input::click(p->form1().ui().Command6);
     const QImage image = p->form7().window().grab().toImage();
     const QColor ink = systemColor(8);
     const QColor surface = systemColor(19);
@@ -121,15 +121,15 @@ void TestForm7::repeatedClicksOpenOneWindow()
     TestProgram p;
     p->start();
     for (int i = 0; i < 3; ++i)
-        input::click(p->form1().Command6());
+        input::click(p->form1().ui().Command6);
     QCOMPARE(shownAboutWindows(), 1);
     // The main window stays shown and usable.
     QVERIFY(p->form1().isVisible());
     QVERIFY(p->form1().window().isEnabled());
     p->form7().window().close();
     QCOMPARE(shownAboutWindows(), 0);
-    input::click(p->form1().Command6());
-    input::click(p->form1().Command6());
+    input::click(p->form1().ui().Command6);
+    input::click(p->form1().ui().Command6);
     QCOMPARE(shownAboutWindows(), 1);
     QCOMPARE(p->form7().window().windowTitle(), QStringLiteral("关于程序"));
 }

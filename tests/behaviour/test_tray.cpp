@@ -1,9 +1,9 @@
 // Hiding the program to the notification area and bringing it back, through the main
 // window's button and an in-memory notification area.
-#include "app/controls.h"
-#include "app/qtservices.h"
-#include "app/runtimeerror.h"
-#include "app/trayicondata.h"
+#include "runtime/controls.h"
+#include "platform/tray.h"
+#include "runtime/runtimeerror.h"
+#include "runtime/trayicondata.h"
 #include "forms/form1.h"
 #include "forms/form5.h"
 #include "tests/support/testprogram.h"
@@ -44,7 +44,7 @@ QByteArray le32(std::uint32_t v)
 void minimise(TestProgram &p)
 {
     p->start();
-    input::click(p->form1().a());
+    input::click(p->form1().ui().a);
 }
 
 } // namespace
@@ -113,9 +113,9 @@ void TestTray::minimiseHidesAndKeepsTheProgramRunning()
 {
     TestProgram p;
     p->start();
-    input::click(p->form1().Command1());
+    input::click(p->form1().ui().Command1);
     const int timers = p.time->activeTimers();
-    input::click(p->form1().a());
+    input::click(p->form1().ui().a);
 
     QVERIFY(p->form1().isLoaded());
     QVERIFY(!p->form1().isVisible());
@@ -125,8 +125,8 @@ void TestTray::minimiseHidesAndKeepsTheProgramRunning()
     QVERIFY(p->form5().isVisible());
     QCOMPARE(p.time->activeTimers(), timers);
     p.advance(1000);
-    QVERIFY(!p->form1().Label3().Caption().isEmpty());
-    QCOMPARE(p->form5().Label1().Caption(), QStringLiteral("1"));
+    QVERIFY(!p->form1().ui().Label3->Caption().isEmpty());
+    QCOMPARE(p->form5().ui().Label1->Caption(), QStringLiteral("1"));
     // Closing the last shown window does not end the program: the hidden main window is
     // still loaded.
     p->form5().window().close();
@@ -177,7 +177,7 @@ void TestTray::minimisingAgainUsesTheSameIdentifier()
     TestProgram p;
     minimise(p);
     p.tray->raise(515);
-    input::click(p->form1().a());
+    input::click(p->form1().ui().a);
     QVERIFY(!p->form1().isVisible());
     QCOMPARE(p.tray->requests.size(), size_t(3));
     const FakeNotifyIcon::Request &again = p.tray->requests[2];
@@ -221,7 +221,7 @@ void TestTray::realMouseMoveOverTheWindow()
         QVERIFY(!del.succeeded);
     }
     QVERIFY(p->form1().isVisible());
-    QVERIFY(!p->hasEnded());
+    QVERIFY(!p.program().hasEnded());
 }
 
 void TestTray::withoutANotificationAreaTheWindowIsMinimised()
@@ -230,7 +230,7 @@ void TestTray::withoutANotificationAreaTheWindowIsMinimised()
     p.tray->available = false;
     p->start();
     const int timers = p.time->activeTimers();
-    input::click(p->form1().a());
+    input::click(p->form1().ui().a);
     QVERIFY(!p.tray->isShown());
     QCOMPARE(p.tray->requests.size(), size_t(1));
     QVERIFY(!p.tray->requests[0].succeeded);
@@ -253,13 +253,13 @@ void TestTray::endRemovesTheIcon()
     QFETCH(bool, runtimeError);
     TestProgram p;
     minimise(p);
-    input::click(p->form1().Command1());
-    p->dispatch([&] {
+    input::click(p->form1().ui().Command1);
+    p.program().dispatch([&] {
         if (runtimeError)
             throw RuntimeError(QStringLiteral("溢出"));
-        p->end();
+        p.program().end();
     });
-    QVERIFY(p->hasEnded());
+    QVERIFY(p.program().hasEnded());
     QCOMPARE(p.exit->calls, 1);
     QVERIFY(!p.tray->isShown());
     QCOMPARE(p.tray->requests.back().message, NotifyIcon::Delete);

@@ -1,7 +1,7 @@
 // The rules every window relies on: implicit load, unload keeping private variables, show,
 // End, program end, runtime errors, timers and text boxes.
-#include "app/controls.h"
-#include "app/runtimeerror.h"
+#include "runtime/controls.h"
+#include "runtime/runtimeerror.h"
 #include "forms/form1.h"
 #include "forms/form5.h"
 #include "forms/form7.h"
@@ -34,12 +34,12 @@ void TestWindowModel::referenceDoesNotLoad()
 void TestWindowModel::readingALabelLoadsTheWindowHidden()
 {
     TestProgram p;
-    QCOMPARE(p->form5().Label4().Caption(), QString());
+    QCOMPARE(p->form5().ui().Label4->Caption(), QString());
     QVERIFY(p->form5().isLoaded());
     QVERIFY(!p->form5().isVisible());
     // Form_Load ran: the counter ticks.
     p.advance(1000);
-    QCOMPARE(p->form5().Label1().Caption(), QStringLiteral("1"));
+    QCOMPARE(p->form5().ui().Label1->Caption(), QStringLiteral("1"));
     QVERIFY(!p->form5().isVisible());
 }
 
@@ -49,14 +49,14 @@ void TestWindowModel::closeThenReadGivesDesignTimeCaptionButKeepsPrivateVariable
     p->start();
     p->form5().show();
     p.advance(3000);
-    QCOMPARE(p->form5().Label1().Caption(), QStringLiteral("3"));
+    QCOMPARE(p->form5().ui().Label1->Caption(), QStringLiteral("3"));
     p->form5().window().close();
     QVERIFY(!p->form5().isLoaded());
     QCOMPARE(p->form5().secondCount(), 3);
     // Reading loads it again with the design-time caption.
-    QCOMPARE(p->form5().Label1().Caption(), QString());
+    QCOMPARE(p->form5().ui().Label1->Caption(), QString());
     p.advance(1000);
-    QCOMPARE(p->form5().Label1().Caption(), QStringLiteral("4"));
+    QCOMPARE(p->form5().ui().Label1->Caption(), QStringLiteral("4"));
 }
 
 void TestWindowModel::showingAShownWindowOnlyRaisesIt()
@@ -65,12 +65,12 @@ void TestWindowModel::showingAShownWindowOnlyRaisesIt()
     p->start();
     p->form5().show();
     FormWindow *first = &p->form5().window();
-    input::type(&p->form5().Text1(), QStringLiteral("abc"));
+    input::type(p->form5().ui().Text1, QStringLiteral("abc"));
     p.advance(2000);
     p->form5().show();
     QCOMPARE(&p->form5().window(), first);
-    QCOMPARE(p->form5().Text1().Text(), QStringLiteral("abc"));
-    QCOMPARE(p->form5().Label1().Caption(), QStringLiteral("2"));
+    QCOMPARE(p->form5().ui().Text1->Text(), QStringLiteral("abc"));
+    QCOMPARE(p->form5().ui().Label1->Caption(), QStringLiteral("2"));
 }
 
 void TestWindowModel::endStopsEverythingAtOnce()
@@ -78,16 +78,16 @@ void TestWindowModel::endStopsEverythingAtOnce()
     TestProgram p;
     p->start();
     p->form5().show();
-    input::click(p->form1().C());
+    input::click(p->form1().ui().C);
     QCOMPARE(p.exit->calls, 1);
     QCOMPARE(p.exit->lastCode, 0);
-    QVERIFY(p->hasEnded());
+    QVERIFY(p.program().hasEnded());
     QVERIFY(!p->form1().isLoaded());
     QVERIFY(!p->form5().isLoaded());
     QCOMPARE(p.time->activeTimers(), 0);
     // Nothing runs after the end.
     bool ran = false;
-    p->dispatch([&] { ran = true; });
+    p.program().dispatch([&] { ran = true; });
     QVERIFY(!ran);
 }
 
@@ -111,12 +111,12 @@ void TestWindowModel::runtimeErrorShowsABoxAndEnds()
 {
     TestProgram p;
     p->start();
-    p->dispatch([] { throw RuntimeError(QStringLiteral("溢出")); });
+    p.program().dispatch([] { throw RuntimeError(QStringLiteral("溢出")); });
     QCOMPARE(p.messages->shown.size(), size_t(1));
     QVERIFY(p.messages->shown[0].text.contains(QStringLiteral("溢出")));
     QCOMPARE(p.exit->calls, 1);
     QVERIFY(p.exit->lastCode != 0);
-    QVERIFY(!p->form1().isLoaded() || p->hasEnded());
+    QVERIFY(!p->form1().isLoaded() || p.program().hasEnded());
 }
 
 void TestWindowModel::timersRunHiddenAndStopOnUnload()
@@ -135,7 +135,8 @@ void TestWindowModel::timersRunHiddenAndStopOnUnload()
 
     // A timer with interval 0 or disabled is silent.
     int ticks = 0;
-    Timer t(*p.time, [&] { ++ticks; });
+    Timer t(*p.time);
+    t.onTimer = [&] { ++ticks; };
     t.setInterval(0);
     p.advance(1000);
     t.setInterval(100);
@@ -152,7 +153,7 @@ void TestWindowModel::multiLineBoxCountsLineBreaksAsTwo()
     TestProgram p;
     p->start();
     p->form5().show();
-    TextBox &box = p->form5().Text1();
+    TextBox &box = *p->form5().ui().Text1;
     input::type(&box, QStringLiteral("ab"));
     QTest::keyClick(&box, Qt::Key_Return);
     input::type(&box, QStringLiteral("中文"));

@@ -5,8 +5,8 @@
 // Runs in a private mount namespace when the process may make one (root in most containers):
 // small tmpfs mounts then give a real full disk and a real read-only file system, which bind
 // root as well. Without it those rows are skipped.
-#include "app/controls.h"
-#include "app/gbk.h"
+#include "runtime/controls.h"
+#include "values/gbk.h"
 #include "forms/form1.h"
 #include "forms/form3.h"
 #include "forms/form6.h"
@@ -117,14 +117,14 @@ void playAndClose(TestProgram &p)
 {
     if (!p->form1().isVisible())
         p->start();
-    input::click(p->form1().Command4());
+    input::click(p->form1().ui().Command4);
     Form3 &game = p->form3();
     input::activate(&game.window());
     p.random->push({float(('K' - 'A' + 0.5) / 26.0), 0.5f});
-    input::click(game.Command1());
+    input::click(game.ui().Command1);
     QTest::sendKeyEvent(QTest::Click, &game.window(), Qt::Key_K, QStringLiteral("k"),
                         Qt::NoModifier);
-    QCOMPARE(game.Label1().Caption(), QStringLiteral("分数10"));
+    QCOMPARE(game.ui().Label1->Caption(), QStringLiteral("分数10"));
     game.window().close();
     QVERIFY(!game.isLoaded());
 }
@@ -132,10 +132,10 @@ void playAndClose(TestProgram &p)
 // What the leaderboard's game-score button shows.
 QString leaderboardScore(TestProgram &p)
 {
-    input::click(p->form1().Command5());
+    input::click(p->form1().ui().Command5);
     Form6 &board = p->form6();
-    input::click(board.Command1());
-    return board.Label1().Caption();
+    input::click(board.ui().Command1);
+    return board.ui().Label1->Caption();
 }
 
 } // namespace
@@ -221,7 +221,7 @@ void TestFaults::failedSaveKeepsThePreviousScore()
     QVERIFY2(message.contains(shownPath), qPrintable(message));
     QVERIFY2(message.size() > message.indexOf(shownPath) + shownPath.size() + 1,
              qPrintable(message));
-    QVERIFY(!p->hasEnded());
+    QVERIFY(!p.program().hasEnded());
     QCOMPARE(p.exit->calls, 0);
 
     // The previous score is whole, nothing half-written lies beside it, and the leaderboard
@@ -424,7 +424,7 @@ void TestFaults::hostileFilesAreReadSafely()
 
     const QString got = leaderboardScore(p);
     QVERIFY(p.messages->shown.empty());
-    QVERIFY(!p->hasEnded());
+    QVERIFY(!p.program().hasEnded());
     if (exact)
         QCOMPARE(got, shown);
     for (const QString &part : holds)

@@ -4,7 +4,7 @@
 // every window opened and closed hundreds of times: nothing stays behind.
 // (The shorter cases, a test across the tick boundaries, the game's score and the free-text
 // counter past 32 767, live with their windows' tests.)
-#include "app/controls.h"
+#include "runtime/controls.h"
 #include "forms/form1.h"
 #include "forms/form2.h"
 #include "forms/form3.h"
@@ -95,28 +95,28 @@ void TestLongRun::weekWithEveryWindowOpen()
     p.time->setTickCount(startTick);
     p->start();
     Form1 &main = p->form1();
-    for (CommandButton *b : {&main.Command1(), &main.Command2(), &main.Command3(), &main.Command4(),
-                             &main.Command5(), &main.Command6()})
-        input::click(*b);
+    for (CommandButton *b : {main.ui().Command1, main.ui().Command2, main.ui().Command3, main.ui().Command4,
+                             main.ui().Command5, main.ui().Command6})
+        input::click(b);
 
     // A live test running, with text typed.
     Form4 &live = p->form4();
     bringToFront(&live.window());
-    input::click(live.Command1());
+    input::click(live.ui().Command1);
     const qint64 liveStarted = p.time->elapsedMs();
-    input::type(&live.Text1(), QStringLiteral("一周的打字测试 typing for a week"));
+    input::type(live.ui().Text1, QStringLiteral("一周的打字测试 typing for a week"));
     // Letters generated and the typing box holding the focus, its clock started.
     Form2 &english = p->form2();
     bringToFront(&english.window());
-    input::click(english.Command1());
-    english.Text2().SetFocus();
-    input::type(&english.Text2(), english.Text1().Text().left(29));
+    input::click(english.ui().Command1);
+    english.ui().Text2->SetFocus();
+    input::type(english.ui().Text2, english.ui().Text1->Text().left(29));
     // A game played to its end.
     Form3 &game = p->form3();
     bringToFront(&game.window());
-    input::click(game.Command1());
+    input::click(game.ui().Command1);
     p.advance(61 * second);
-    QCOMPARE(game.Label1().Caption(), QStringLiteral("总分:0"));
+    QCOMPARE(game.ui().Label1->Caption(), QStringLiteral("总分:0"));
 
     // The first day settles what stays allocated (caches, fonts, glyphs); after it, nothing
     // may grow.
@@ -143,47 +143,47 @@ void TestLongRun::weekWithEveryWindowOpen()
     QCOMPARE(p.time->ticksDelivered() - ticksBefore, qint64(6 * 86'400 * ticksPerSecond));
 
     QVERIFY(p.messages->shown.empty());
-    QVERIFY(!p->hasEnded());
+    QVERIFY(!p.program().hasEnded());
     QCOMPARE(p.exit->calls, 0);
 
     // Every window still works and shows its results in their forms.
     const qint64 seconds = p.time->elapsedMs() / second;
     Form5 &freeText = p->form5();
-    QCOMPARE(freeText.Label1().Caption(), QString::number(seconds));
-    input::type(&freeText.Text1(), QStringLiteral("七天"));
-    input::click(freeText.Command1());
-    QCOMPARE(freeText.Label4().Caption(),
+    QCOMPARE(freeText.ui().Label1->Caption(), QString::number(seconds));
+    input::type(freeText.ui().Text1, QStringLiteral("七天"));
+    input::click(freeText.ui().Command1);
+    QCOMPARE(freeText.ui().Label4->Caption(),
              QStringLiteral("你的打字速度测试成绩为%1秒/个").arg(seconds / 2));
 
     // The live test's clock measured the whole week, across the tick count's boundary.
     const qint64 liveSeconds = (p.time->elapsedMs() - liveStarted) / second;
-    QCOMPARE(live.Label2().Caption(),
+    QCOMPARE(live.ui().Label2->Caption(),
              QStringLiteral("用时 %1 分 %2 秒").arg(liveSeconds / 60).arg(liveSeconds % 60));
-    QCOMPARE(live.Label3().Caption(), QStringLiteral("录入速度 0 字符/分钟"));
-    QCOMPARE(live.Label1().Caption(), QStringLiteral("录入字符 25 个"));
+    QCOMPARE(live.ui().Label3->Caption(), QStringLiteral("录入速度 0 字符/分钟"));
+    QCOMPARE(live.ui().Label1->Caption(), QStringLiteral("录入字符 25 个"));
 
     // The English test, finished a week and a second after its start: the elapsed time shows
     // the part beyond whole days, and 30 letters in a week round to no letters per second.
     bringToFront(&english.window());
     p.advance(second);
-    input::type(&english.Text2(), english.Text1().Text().right(1));
-    input::type(&english.Text2(), QStringLiteral("x"));
-    QCOMPARE(english.Label6().Caption(), QStringLiteral("100.0%"));
-    QCOMPARE(english.Label7().Caption(), QStringLiteral("字符/秒"));
-    QCOMPARE(english.lblused().Caption(), QStringLiteral("00:00:01"));
+    input::type(english.ui().Text2, english.ui().Text1->Text().right(1));
+    input::type(english.ui().Text2, QStringLiteral("x"));
+    QCOMPARE(english.ui().Label6->Caption(), QStringLiteral("100.0%"));
+    QCOMPARE(english.ui().Label7->Caption(), QStringLiteral("字符/秒"));
+    QCOMPARE(english.ui().lblused->Caption(), QStringLiteral("00:00:01"));
 
     Form6 &board = p->form6();
-    input::click(board.Command2());
-    input::click(board.Command3());
-    input::click(board.Command4());
-    QCOMPARE(board.Label2().Caption(), freeText.Label4().Caption());
-    QCOMPARE(board.Label3().Caption(), live.Label3().Caption());
-    QCOMPARE(board.Label4().Caption(), english.Label7().Caption());
-    QCOMPARE(board.Label9().Caption(), english.Label6().Caption());
+    input::click(board.ui().Command2);
+    input::click(board.ui().Command3);
+    input::click(board.ui().Command4);
+    QCOMPARE(board.ui().Label2->Caption(), freeText.ui().Label4->Caption());
+    QCOMPARE(board.ui().Label3->Caption(), live.ui().Label3->Caption());
+    QCOMPARE(board.ui().Label4->Caption(), english.ui().Label7->Caption());
+    QCOMPARE(board.ui().Label9->Caption(), english.ui().Label6->Caption());
 
     bringToFront(&game.window());
-    input::click(game.Command1());
-    QCOMPARE(game.Label1().Caption(), QStringLiteral("分数0"));
+    input::click(game.ui().Command1);
+    QCOMPARE(game.ui().Label1->Caption(), QStringLiteral("分数0"));
     QVERIFY(p.messages->shown.empty());
 }
 
@@ -198,13 +198,13 @@ void TestLongRun::windowsOpenedAndClosedAllDay()
     p->start();
     Form1 &main = p->form1();
     const std::vector<std::pair<CommandButton *, Form *>> windows = {
-        {&main.Command1(), &p->form5()}, {&main.Command2(), &p->form4()},
-        {&main.Command3(), &p->form2()}, {&main.Command4(), &p->form3()},
-        {&main.Command5(), &p->form6()}, {&main.Command6(), &p->form7()}};
+        {main.ui().Command1, &p->form5()}, {main.ui().Command2, &p->form4()},
+        {main.ui().Command3, &p->form2()}, {main.ui().Command4, &p->form3()},
+        {main.ui().Command5, &p->form6()}, {main.ui().Command6, &p->form7()}};
     auto openAndCloseAll = [&](int times) {
         for (int i = 0; i < times; ++i) {
             for (const auto &[button, form] : windows)
-                input::click(*button);
+                input::click(button);
             p.advance(1500);
             QCoreApplication::processEvents();
             for (const auto &[button, form] : windows)
@@ -226,7 +226,7 @@ void TestLongRun::windowsOpenedAndClosedAllDay()
                             .arg(first.heapInUse)
                             .arg(now.heapInUse)));
     QVERIFY(p.messages->shown.empty());
-    QVERIFY(!p->hasEnded());
+    QVERIFY(!p.program().hasEnded());
 }
 
 QTEST_MAIN(TestLongRun)

@@ -8,7 +8,7 @@
 // KELVANE_SOAK_EVENTS sets the number of events (20 000 by default; `make soak` runs
 // 200 000) and KELVANE_SOAK_SEED the seed. A failure names the seed, the event and the last
 // actions, so that the same run can be replayed.
-#include "app/controls.h"
+#include "runtime/controls.h"
 #include "forms/form1.h"
 #include "forms/form2.h"
 #include "forms/form3.h"
@@ -229,7 +229,7 @@ void Soak::note(const QString &action)
 
 std::vector<Form *> Soak::forms()
 {
-    Program &p = **p_;
+    Forms &p = **p_;
     return {&p.form1(), &p.form2(), &p.form3(), &p.form4(), &p.form5(), &p.form6(), &p.form7()};
 }
 
@@ -586,19 +586,19 @@ void Soak::finishTheLetters()
     Form2 &english = (*p_)->form2();
     if (!english.isVisible())
         return;
-    const QString letters = english.Text1().Text();
-    const qsizetype missing = letters.size() - english.Text2().Text().size();
+    const QString letters = english.ui().Text1->Text();
+    const qsizetype missing = letters.size() - english.ui().Text2->Text().size();
     if (letters.isEmpty() || missing < 0 || missing > 100)
         return;
     note(QStringLiteral("finish the English test: %1 letters and a key").arg(missing));
     QApplication::setActiveWindow(&english.window());
-    if (!english.Text2().hasFocus() || chance(0.3))
-        english.Text2().setFocus(Qt::MouseFocusReason);
+    if (!english.ui().Text2->hasFocus() || chance(0.3))
+        english.ui().Text2->setFocus(Qt::MouseFocusReason);
     p_->advance(below(40'000));
     QString typed;
     for (qsizetype i = letters.size() - missing; i < letters.size(); ++i)
         typed += chance(0.8) ? letters[i] : QChar(char16_t('a' + below(26)));
-    input::type(&english.Text2(), typed + QChar(char16_t('a' + below(26))));
+    input::type(english.ui().Text2, typed + QChar(char16_t('a' + below(26))));
 }
 
 void Soak::trayEvent()
@@ -649,11 +649,11 @@ QString Soak::checkCaptions()
     }
     Form4 &live = (*p_)->form4();
     if (live.isLoaded()) {
-        const QString expected = QStringLiteral("录入字符 %1 个").arg(live.Text1().TextLength());
-        if (live.Label1().Caption() != expected)
+        const QString expected = QStringLiteral("录入字符 %1 个").arg(live.ui().Text1->TextLength());
+        if (live.ui().Label1->Caption() != expected)
             return QStringLiteral("Form4.Label1 shows \"%1\" for a text of %2 characters")
-                .arg(live.Label1().Caption())
-                .arg(live.Text1().TextLength());
+                .arg(live.ui().Label1->Caption())
+                .arg(live.ui().Text1->TextLength());
     }
     return {};
 }
@@ -666,12 +666,12 @@ QString Soak::checkLiveTextOnlyGrows()
         return {};
     }
     // However it is pressed (a click, the space bar), the start button empties the text.
-    if (liveStart_ != &live.Command1()) {
-        liveStart_ = &live.Command1();
+    if (liveStart_ != live.ui().Command1) {
+        liveStart_ = live.ui().Command1;
         QObject::connect(liveStart_, &QAbstractButton::clicked, liveStart_,
                          [this] { liveMayShrink_ = true; });
     }
-    const qsizetype length = live.Text1().TextLength();
+    const qsizetype length = live.ui().Text1->TextLength();
     if (!liveMayShrink_ && liveLength_ >= 0 && length < liveLength_)
         return QStringLiteral("the live test's text went from %1 to %2 characters")
             .arg(liveLength_)
@@ -687,9 +687,9 @@ QString Soak::checkTextBoxes()
 {
     std::vector<std::pair<QString, TextBox *>> boxes;
     if ((*p_)->form4().isLoaded())
-        boxes.emplace_back(QStringLiteral("Form4"), &(*p_)->form4().Text1());
+        boxes.emplace_back(QStringLiteral("Form4"), (*p_)->form4().ui().Text1);
     if ((*p_)->form5().isLoaded())
-        boxes.emplace_back(QStringLiteral("Form5"), &(*p_)->form5().Text1());
+        boxes.emplace_back(QStringLiteral("Form5"), (*p_)->form5().ui().Text1);
     for (const auto &[name, box] : boxes)
         if (box->TextLength() != box->Text().size())
             return QStringLiteral("%1.Text1 reports %2 characters and holds %3")

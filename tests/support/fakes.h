@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/qtservices.h"
-#include "app/services.h"
-#include "app/trayicondata.h"
+#include "platform/qtservices.h"
+#include "runtime/services.h"
+#include "runtime/trayicondata.h"
 
 #include <QDateTime>
 #include <QStringList>

@@ -1,6 +1,7 @@
 #include "testprogram.h"
 
-#include "app/controls.h"
+#include "runtime/controls.h"
+#include "forms/forms.h"
 
 #include <QApplication>
 #include <QDir>
@@ -27,12 +28,14 @@ TestProgram::TestProgram()
     s.messageBox = std::move(m);
     s.exit = std::move(e);
     s.notifyIcon = std::move(n);
-    s.folders = Folders{programDir(), userDataDir()};
+    s.icon = featherIcon();
     program_ = std::make_unique<Program>(std::move(s));
+    forms_ = std::make_unique<Forms>(*program_, scorefile::Folders{programDir(), userDataDir()});
 }
 
 TestProgram::~TestProgram()
 {
+    forms_.reset();
     program_.reset();
     // Windows closed by the user are deleted on the next turn of the event loop.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -43,7 +46,7 @@ QString TestProgram::userDataDir() const { return dir_.filePath(QStringLiteral("
 
 namespace input {
 
-void click(CommandButton &button) { QTest::mouseClick(&button, Qt::LeftButton); }
+void click(CommandButton *button) { QTest::mouseClick(button, Qt::LeftButton); }
 
 void type(QWidget *widget, const QString &text)
 {

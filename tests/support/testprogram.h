@@ -1,6 +1,7 @@
 #pragma once
 
-#include "app/program.h"
+#include "forms/forms.h"
+#include "runtime/program.h"
 #include "fakes.h"
 
 #include <QTemporaryDir>
@@ -8,14 +9,16 @@
 class CommandButton;
 class QWidget;
 
-// A Program on fakes, with its own temporary folders for the score file.
+// A Program on fakes and its windows, with temporary folders of its own for the score file.
+// p->form1() reaches the windows, p.program() the running program.
 class TestProgram {
 public:
     TestProgram();
     ~TestProgram();
 
-    Program &operator*() { return *program_; }
-    Program *operator->() { return program_.get(); }
+    Program &program() { return *program_; }
+    Forms &operator*() { return *forms_; }
+    Forms *operator->() { return forms_.get(); }
 
     void advance(qint64 ms) { time->advance(ms); }
     QString programDir() const;
@@ -30,11 +33,12 @@ public:
 private:
     QTemporaryDir dir_;
     std::unique_ptr<Program> program_;
+    std::unique_ptr<Forms> forms_;
 };
 
 // Input as a user gives it.
 namespace input {
-void click(CommandButton &button);
+void click(CommandButton *button);
 // Types text key by key (any characters, Chinese too).
 void type(QWidget *widget, const QString &text);
 // Commits text through an input method, as a Chinese IME does.

@@ -1,6 +1,5 @@
-#include "app/convert.h"
-#include "app/gbk.h"
-#include "app/runtimeerror.h"
+#include "values/convert.h"
+#include "values/gbk.h"
 
 #include <QTest>
 
@@ -61,14 +60,14 @@ void TestConvert::toInt16Overflow_data()
 void TestConvert::toInt16Overflow()
 {
     QFETCH(double, value);
-    QVERIFY_THROWS_EXCEPTION(RuntimeError, convert::toInt16(value));
+    QVERIFY_THROWS_EXCEPTION(convert::Overflow, convert::toInt16(value));
 }
 
 void TestConvert::addInt16Overflow()
 {
     QCOMPARE(int(convert::addInt16(32757, 10)), 32767);
-    QVERIFY_THROWS_EXCEPTION(RuntimeError, convert::addInt16(32767, 1));
-    QVERIFY_THROWS_EXCEPTION(RuntimeError, convert::addInt16(-32768, -1));
+    QVERIFY_THROWS_EXCEPTION(convert::Overflow, convert::addInt16(32767, 1));
+    QVERIFY_THROWS_EXCEPTION(convert::Overflow, convert::addInt16(-32768, -1));
 }
 
 void TestConvert::numberToText_data()

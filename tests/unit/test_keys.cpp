@@ -1,4 +1,4 @@
-#include "app/keys.h"
+#include "runtime/keys.h"
 
 #include <QKeyEvent>
 #include <QTest>

@@ -1,6 +1,6 @@
 // The score file: its bytes, the INI reader on real files, the lookup rules, where the file
 // goes and what a failed write leaves behind.
-#include "app/gbk.h"
+#include "values/gbk.h"
 #include "scores/module1.h"
 #include "scores/scorefile.h"
 #include "tests/support/filesizelimit.h"
@@ -298,7 +298,7 @@ void TestScores::whereTheFileGoes()
     QFETCH(bool, writable);
     QFETCH(QString, expected);
     QStringList asked;
-    const Folders folders{programDir, QStringLiteral("/home/u/.local/share/kelvane")};
+    const scorefile::Folders folders{programDir, QStringLiteral("/home/u/.local/share/kelvane")};
     const QString path = scorefile::resolvePath(folders, [&](const QString &folder) {
         asked << folder;
         return writable;

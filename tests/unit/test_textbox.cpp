@@ -1,6 +1,6 @@
 // The text box as the windows use it: what it reports after the edits a typist makes, and
 // one Change for each of them.
-#include "app/controls.h"
+#include "runtime/controls.h"
 
 #include <QApplication>
 #include <QInputMethodEvent>

@@ -18,7 +18,7 @@
 //     * neither starts nor ends with a space or a tab (the reader trims blanks around values),
 //     * takes at most maxValueBytes bytes in GBK (a longer one comes back cut at that limit,
 //       which is checked too).
-#include "app/gbk.h"
+#include "values/gbk.h"
 #include "scores/module1.h"
 #include "scores/scorefile.h"
 

@@ -1,6 +1,6 @@
-#include "controls.h"
+#include "runtime/controls.h"
 
-#include "services.h"
+#include "runtime/services.h"
 
 #include <QPainter>
 
@@ -86,10 +86,11 @@ void Placement::apply() { self_->setGeometry(twips::toPixels(left_, top_, width_
 
 // --- Label
 
-Label::Label(QWidget *parent, const QString &name, int left, int top, int width, int height)
-    : QLabel(parent), Placement(this)
+Label::Label(QWidget *parent, QStringView name, int left, int top, int width, int height,
+             QStringView caption)
+    : QLabel(caption.toString(), parent), Placement(this)
 {
-    setObjectName(name);
+    setObjectName(name.toString());
     setTextFormat(Qt::PlainText);
     setWordWrap(true);
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -122,11 +123,11 @@ void Label::setBackColor(const QColor &color)
 
 // --- CommandButton
 
-CommandButton::CommandButton(QWidget *parent, const QString &name, const QString &caption,
-                             int left, int top, int width, int height)
-    : QPushButton(caption, parent), Placement(this)
+CommandButton::CommandButton(QWidget *parent, QStringView name, QStringView caption, int left,
+                             int top, int width, int height)
+    : QPushButton(caption.toString(), parent), Placement(this)
 {
-    setObjectName(name);
+    setObjectName(name.toString());
     setAutoDefault(false);
     place(left, top, width, height);
     connect(this, &QPushButton::clicked, this, [this] {
@@ -151,21 +152,21 @@ void CommandButton::setEnabled(bool enabled)
 
 // --- OptionButton
 
-OptionButton::OptionButton(QWidget *parent, const QString &name, const QString &caption,
-                           int left, int top, int width, int height)
-    : QRadioButton(caption, parent), Placement(this)
+OptionButton::OptionButton(QWidget *parent, QStringView name, QStringView caption, int left,
+                           int top, int width, int height)
+    : QRadioButton(caption.toString(), parent), Placement(this)
 {
-    setObjectName(name);
+    setObjectName(name.toString());
     place(left, top, width, height);
 }
 
 // --- Line
 
-Line::Line(QWidget *parent, const QString &name, int x1, int y1, int x2, int y2,
+Line::Line(QWidget *parent, QStringView name, int x1, int y1, int x2, int y2,
            const QColor &color)
     : QWidget(parent), from_(x1, y1), to_(x2, y2), color_(color)
 {
-    setObjectName(name);
+    setObjectName(name.toString());
     setAttribute(Qt::WA_TransparentForMouseEvents);
     const int left = twips::toPixels(qMin(x1, x2));
     const int top = twips::toPixels(qMin(y1, y2));
@@ -187,8 +188,11 @@ void Line::paintEvent(QPaintEvent *)
 
 // --- Timer
 
-Timer::Timer(TimeSource &time, std::function<void()> onTimer)
-    : driver_(time.createTimer(std::move(onTimer)))
+Timer::Timer(TimeSource &time)
+    : driver_(time.createTimer([this] {
+          if (onTimer)
+              onTimer();
+      }))
 {
 }
 

@@ -1,6 +1,6 @@
-#include "trayicondata.h"
+#include "runtime/trayicondata.h"
 
-#include "gbk.h"
+#include "values/gbk.h"
 
 #include <QtEndian>
 

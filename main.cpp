@@ -1,5 +1,6 @@
-#include "program.h"
-#include "qtservices.h"
+#include "forms/forms.h"
+#include "platform/qtservices.h"
+#include "runtime/program.h"
 
 #include <QApplication>
 
@@ -14,7 +15,8 @@ int main(int argc, char *argv[])
     QApplication::setQuitOnLastWindowClosed(false);
 
     Program program(realServices());
-    program.start();
+    Forms forms(program, scorefile::systemFolders());
+    forms.start();
     // A failure while the main window loads has already ended the program.
     if (program.hasEnded())
         return 1;

@@ -1,4 +1,4 @@
-#include "keys.h"
+#include "runtime/keys.h"
 
 #include <QKeyEvent>
 

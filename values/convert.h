@@ -5,13 +5,19 @@
 #include <QStringView>
 
 #include <cstdint>
+#include <stdexcept>
 
 // The value rules every caption in the program is built from. Pure functions: no widgets,
 // no clock.
 namespace convert {
 
+// A number that does not fit its integer type: the program's overflow error, "溢出" (UTF-8).
+struct Overflow : std::overflow_error {
+    Overflow() : std::overflow_error("溢出") {}
+};
+
 // Float to 16-bit / 32-bit integer, rounding to nearest with ties to even (1.5 -> 2,
-// 2.5 -> 2). Out of range (or NaN) throws RuntimeError "溢出".
+// 2.5 -> 2). Out of range (or NaN) throws Overflow.
 std::int16_t toInt16(double value);
 std::int32_t toInt32(double value);
 

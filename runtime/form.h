@@ -36,8 +36,8 @@ struct FormControls {
 
 // The base of Form1 … Form7. An instance lives from its first reference to the end of the
 // program and keeps its private variables; its controls exist only while it is loaded.
-// Every control accessor loads the form first (implicit load: build, then Form_Load; the
-// window stays hidden unless shown).
+// A window reaches its controls through controls(), which loads it first (implicit load:
+// build, then Form_Load; the window stays hidden unless shown).
 class Form {
 public:
     Form(Program &program, QString name);
@@ -66,6 +66,8 @@ public:
 
     // Ends the form without its unload handler (End).
     void destroyWithoutUnload();
+    // Runs when the program ends, before any window goes.
+    virtual void atProgramEnd() {}
 
 protected:
     // Creates the controls with their design-time values on the given window, connects them
@@ -92,7 +94,8 @@ protected:
     }
 
     // Caption and client area of the window being built.
-    void setWindow(FormWindow &window, const QString &caption, int widthTwips, int heightTwips);
+    static void setWindow(FormWindow &window, QStringView caption, int widthTwips,
+                          int heightTwips);
     // Puts controls into the focus chain in the order given (their tab indexes).
     static void setTabOrder(std::initializer_list<QWidget *> widgets);
     Program &program() { return program_; }

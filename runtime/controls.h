@@ -57,9 +57,13 @@ private:
     int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
 };
 
+// Controls are made with their name, their place in twips and, where they have one, their
+// design-time caption, as the layouts give them.
+
 class Label : public QLabel, public Placement {
 public:
-    Label(QWidget *parent, const QString &name, int left, int top, int width, int height);
+    Label(QWidget *parent, QStringView name, int left, int top, int width, int height,
+          QStringView caption = {});
     QString Caption() const { return text(); }
     void setCaption(const QString &caption);
     void setForeColor(const QColor &color);
@@ -69,8 +73,8 @@ public:
 
 class CommandButton : public QPushButton, public Placement {
 public:
-    CommandButton(QWidget *parent, const QString &name, const QString &caption, int left,
-                  int top, int width, int height);
+    CommandButton(QWidget *parent, QStringView name, QStringView caption, int left, int top,
+                  int width, int height);
     QString Caption() const { return text(); }
     void setCaption(const QString &caption) { setText(caption); }
     bool Enabled() const { return isEnabled(); }
@@ -83,8 +87,8 @@ public:
 
 class OptionButton : public QRadioButton, public Placement {
 public:
-    OptionButton(QWidget *parent, const QString &name, const QString &caption, int left,
-                 int top, int width, int height);
+    OptionButton(QWidget *parent, QStringView name, QStringView caption, int left, int top,
+                 int width, int height);
     bool Value() const { return isChecked(); }
     void setValue(bool value) { setChecked(value); }
 };
@@ -98,7 +102,7 @@ public:
 class TextBox : public QPlainTextEdit, public Placement {
 public:
     enum class Lines { Single, Multi };
-    TextBox(QWidget *parent, const QString &name, Lines lines, int left, int top, int width,
+    TextBox(QWidget *parent, QStringView name, Lines lines, int left, int top, int width,
             int height);
 
     QString Text() const;
@@ -140,8 +144,8 @@ private:
 // A line drawn on the window surface between two points given in twips.
 class Line : public QWidget {
 public:
-    Line(QWidget *parent, const QString &name, int x1, int y1, int x2, int y2,
-         const QColor &color);
+    Line(QWidget *parent, QStringView name, int x1, int y1, int x2, int y2,
+         const QColor &color = systemColor(8));
     QPoint from() const { return from_; }
     QPoint to() const { return to_; }
 
@@ -157,7 +161,7 @@ private:
 // the interval restarts the count. Destroying it (unloading the window) stops it.
 class Timer {
 public:
-    Timer(TimeSource &time, std::function<void()> onTimer);
+    explicit Timer(TimeSource &time);
     ~Timer();
     Timer(const Timer &) = delete;
     Timer &operator=(const Timer &) = delete;
@@ -166,6 +170,8 @@ public:
     void setInterval(int ms);
     bool Enabled() const { return enabled_; }
     void setEnabled(bool enabled);
+
+    std::function<void()> onTimer;
 
 private:
     void update();

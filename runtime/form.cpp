@@ -1,8 +1,8 @@
-#include "form.h"
+#include "runtime/form.h"
 
-#include "controls.h"
-#include "keys.h"
-#include "program.h"
+#include "runtime/controls.h"
+#include "runtime/keys.h"
+#include "runtime/program.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -59,10 +59,14 @@ void FormWindow::mouseMoveEvent(QMouseEvent *event)
 
 // --- Form
 
-Form::Form(Program &program, QString name) : program_(program), name_(std::move(name)) {}
+Form::Form(Program &program, QString name) : program_(program), name_(std::move(name))
+{
+    program_.addForm(*this);
+}
 
 Form::~Form()
 {
+    program_.removeForm(*this);
     controls_.reset();
     delete window_;
     for (const QPointer<FormWindow> &w : closing_)
@@ -160,10 +164,9 @@ int Form::Height()
 
 void Form::Cls() { load(); }
 
-void Form::setWindow(FormWindow &window, const QString &caption, int widthTwips,
-                     int heightTwips)
+void Form::setWindow(FormWindow &window, QStringView caption, int widthTwips, int heightTwips)
 {
-    window.setWindowTitle(caption);
+    window.setWindowTitle(caption.toString());
     window.resize(twips::toPixels(widthTwips), twips::toPixels(heightTwips));
 }
 

@@ -1,4 +1,4 @@
-#include "gbk.h"
+#include "values/gbk.h"
 
 #include <QStringDecoder>
 #include <QStringEncoder>

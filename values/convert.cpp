@@ -1,6 +1,4 @@
-#include "convert.h"
-
-#include "runtimeerror.h"
+#include "values/convert.h"
 
 #include <QLocale>
 
@@ -11,15 +9,13 @@ namespace convert {
 
 namespace {
 
-const QString overflow = QStringLiteral("溢出");
-
 template <typename Int> Int toInt(double value)
 {
     // nearbyint follows the default rounding mode, round-to-nearest-even.
     const double r = std::nearbyint(value);
     if (!(r >= double(std::numeric_limits<Int>::min()) &&
           r <= double(std::numeric_limits<Int>::max())))
-        throw RuntimeError(overflow);
+        throw Overflow();
     return Int(r);
 }
 
@@ -33,7 +29,7 @@ std::int16_t addInt16(std::int16_t a, std::int16_t b)
     const int sum = int(a) + int(b);
     if (sum < std::numeric_limits<std::int16_t>::min() ||
         sum > std::numeric_limits<std::int16_t>::max())
-        throw RuntimeError(overflow);
+        throw Overflow();
     return std::int16_t(sum);
 }
 

@@ -1,12 +1,11 @@
-#include "qtservices.h"
+#include "platform/qtservices.h"
 
-#include "trayicondata.h"
+#include "platform/tray.h"
 
 #include <QApplication>
 #include <QImageReader>
 #include <QMessageBox>
 #include <QPixmap>
-#include <QStandardPaths>
 #include <QTimer>
 
 #include <time.h>
@@ -67,70 +66,7 @@ void QtMessageBox::show(const QString &text, const QString &title)
     box.exec();
 }
 
-bool QtNotifyIcon::isAvailable() const { return QSystemTrayIcon::isSystemTrayAvailable(); }
-
-bool QtNotifyIcon::notify(Message message, const TrayIconData &data)
-{
-    switch (message) {
-    case Add:
-        // Like the shell: no notification area, or this icon is already there, and the
-        // request fails.
-        if (icon_ || !isAvailable())
-            return false;
-        icon_ = std::make_unique<QSystemTrayIcon>(featherIcon());
-        if (data.uFlags & TrayIconData::tipValid)
-            icon_->setToolTip(data.shownTip());
-        QObject::connect(icon_.get(), &QSystemTrayIcon::activated,
-                         [this](QSystemTrayIcon::ActivationReason reason) {
-                             const int code = trayEventCode(reason);
-                             if (code != 0 && handler_)
-                                 handler_(code);
-                         });
-        hWnd_ = data.hWnd;
-        uID_ = data.uID;
-        icon_->show();
-        return true;
-    case Delete:
-        if (!icon_ || data.hWnd != hWnd_ || data.uID != uID_)
-            return false;
-        icon_->hide();
-        QObject::disconnect(icon_.get(), nullptr, nullptr, nullptr);
-        // The handler that asked may be running inside this icon's own signal.
-        icon_.release()->deleteLater();
-        return true;
-    }
-    return false;
-}
-
-void QtNotifyIcon::setEventHandler(std::function<void(int eventCode)> handler)
-{
-    handler_ = std::move(handler);
-}
-
-int trayEventCode(QSystemTrayIcon::ActivationReason reason)
-{
-    switch (reason) {
-    case QSystemTrayIcon::Trigger:
-        return 514;
-    case QSystemTrayIcon::DoubleClick:
-        return 515;
-    case QSystemTrayIcon::Context:
-        return 517;
-    case QSystemTrayIcon::MiddleClick:
-        return 520;
-    case QSystemTrayIcon::Unknown:
-        break;
-    }
-    return 0;
-}
-
 void QtProgramExit::quit(int code) { QCoreApplication::exit(code); }
-
-Folders systemFolders()
-{
-    return Folders{QCoreApplication::applicationDirPath(),
-                   QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)};
-}
 
 QIcon featherIcon()
 {
@@ -152,8 +88,8 @@ Services realServices()
     s.time = std::make_unique<QtTimeSource>();
     s.random = std::make_unique<SharedRandom>();
     s.messageBox = std::make_unique<QtMessageBox>();
-    s.notifyIcon = std::make_unique<QtNotifyIcon>();
+    s.icon = featherIcon();
+    s.notifyIcon = std::make_unique<QtNotifyIcon>(s.icon);
     s.exit = std::make_unique<QtProgramExit>();
-    s.folders = systemFolders();
     return s;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QIcon>
 #include <QString>
 
 #include <cstdint>
@@ -8,7 +9,7 @@
 #include <memory>
 
 // The outside services the program uses, each behind a small interface with a real adapter
-// (qtservices.h) and a fake for tests. The adapters decide nothing.
+// (platform/) and a fake for tests. The adapters decide nothing.
 
 // One running timer. Destroying it stops it.
 class TimerDriver {
@@ -68,17 +69,11 @@ public:
     virtual void quit(int code) = 0;
 };
 
-// Where the score file may live: the program's own folder and the per-user data folder.
-struct Folders {
-    QString programDir;
-    QString userDataDir;
-};
-
 struct Services {
     std::unique_ptr<TimeSource> time;
     std::unique_ptr<Random> random;
     std::unique_ptr<MessageBox> messageBox;
     std::unique_ptr<NotifyIcon> notifyIcon;
     std::unique_ptr<ProgramExit> exit;
-    Folders folders;
+    QIcon icon;
 };

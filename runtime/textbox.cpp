@@ -1,6 +1,6 @@
-#include "controls.h"
+#include "runtime/controls.h"
 
-#include "keys.h"
+#include "runtime/keys.h"
 
 #include <QKeyEvent>
 #include <QMimeData>
@@ -10,11 +10,11 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
-TextBox::TextBox(QWidget *parent, const QString &name, Lines lines, int left, int top,
-                 int width, int height)
+TextBox::TextBox(QWidget *parent, QStringView name, Lines lines, int left, int top, int width,
+                 int height)
     : QPlainTextEdit(parent), Placement(this), lines_(lines)
 {
-    setObjectName(name);
+    setObjectName(name.toString());
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setTabChangesFocus(true);
@@ -22,7 +22,7 @@ TextBox::TextBox(QWidget *parent, const QString &name, Lines lines, int left, in
     setAcceptDrops(false);
     if (lines == Lines::Single)
         setLineWrapMode(QPlainTextEdit::NoWrap);
-    setAccessibleName(name);
+    setAccessibleName(objectName());
     place(left, top, width, height);
     connect(this, &QPlainTextEdit::textChanged, this, [this] {
         if (onChange && !drawingPreedit_)

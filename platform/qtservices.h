@@ -1,0 +1,45 @@
+#pragma once
+
+#include "runtime/services.h"
+
+#include <QIcon>
+
+#include <random>
+
+// The production adapters: each a few lines around one Qt or OS call.
+
+class QtTimeSource : public TimeSource {
+public:
+    QDateTime now() const override;
+    std::uint32_t tickCount() const override;
+    std::unique_ptr<TimerDriver> createTimer(std::function<void()> onTick) override;
+};
+
+// The program's one generator. It starts from a fixed seed, so every start draws the same
+// sequence until something reseeds it.
+class SharedRandom : public Random {
+public:
+    static constexpr std::uint32_t initialSeed = 0x4B656C76;
+    SharedRandom() : engine_(initialSeed) {}
+    float next() override;
+    void reseed(std::uint32_t seed) override { engine_.seed(seed); }
+
+private:
+    std::mt19937 engine_;
+};
+
+class QtMessageBox : public MessageBox {
+public:
+    void show(const QString &text, const QString &title) override;
+};
+
+class QtProgramExit : public ProgramExit {
+public:
+    void quit(int code) override;
+};
+
+// The feather, for the windows and the tray.
+QIcon featherIcon();
+
+// All real services.
+Services realServices();

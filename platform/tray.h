@@ -1,0 +1,29 @@
+#pragma once
+
+#include "runtime/services.h"
+
+#include <QIcon>
+#include <QSystemTrayIcon>
+
+// One QSystemTrayIcon standing for the shell's notification icon: added and removed on
+// request, keyed by the record's window handle and identifier, showing the feather and the
+// tip up to its NUL. Its activations come back as the shell's mouse event codes.
+class QtNotifyIcon : public NotifyIcon {
+public:
+    explicit QtNotifyIcon(QIcon icon) : image_(std::move(icon)) {}
+    bool isAvailable() const override;
+    bool notify(Message message, const TrayIconData &data) override;
+    void setEventHandler(std::function<void(int eventCode)> handler) override;
+
+private:
+    QIcon image_;
+    std::unique_ptr<QSystemTrayIcon> icon_;
+    std::uint32_t hWnd_ = 0;
+    std::uint32_t uID_ = 0;
+    std::function<void(int)> handler_;
+};
+
+// The shell's event code for an activation of the tray icon: a click arrives as the left
+// button's release (514), a double click as 515, the context request as the right button's
+// release (517), a middle click as 520; 0 for anything else.
+int trayEventCode(QSystemTrayIcon::ActivationReason reason);

@@ -1,0 +1,75 @@
+#include "runtime/program.h"
+
+#include "runtime/form.h"
+#include "runtime/runtimeerror.h"
+
+#include <algorithm>
+#include <exception>
+
+Program::Program(Services services) : services_(std::move(services)) {}
+
+void Program::addForm(Form &form) { forms_.push_back(&form); }
+
+void Program::removeForm(Form &form) { std::erase(forms_, &form); }
+
+void Program::reseedRandom()
+{
+    const QDateTime now = time().now();
+    random().reseed(std::uint32_t(now.toSecsSinceEpoch()) ^
+                    std::uint32_t(now.time().msecsSinceStartOfDay()));
+}
+
+QString Program::applicationTitle() { return QStringLiteral("Kelvane"); }
+
+void Program::end() { throw EndRequest{}; }
+
+void Program::dispatch(const std::function<void()> &handler)
+{
+    if (ended_)
+        return;
+    ++depth_;
+    try {
+        handler();
+    } catch (const EndRequest &) {
+        endPending_ = true;
+        ended_ = true;
+    } catch (const RuntimeError &e) {
+        ended_ = true;
+        endPending_ = true;
+        exitCode_ = 1;
+        services_.messageBox->show(QStringLiteral("运行时错误：") + e.message(),
+                                   applicationTitle());
+    } catch (const std::exception &e) {
+        ended_ = true;
+        endPending_ = true;
+        exitCode_ = 1;
+        services_.messageBox->show(QStringLiteral("运行时错误：") + QString::fromUtf8(e.what()),
+                                   applicationTitle());
+    }
+    --depth_;
+    // A handler nested in another (a Change raised by a handler's own write) leaves the
+    // tearing down to the outermost one, whose code is still on the stack.
+    if (depth_ == 0 && endPending_) {
+        endPending_ = false;
+        terminate(exitCode_);
+    }
+}
+
+void Program::terminate(int code)
+{
+    for (Form *form : forms_)
+        form->atProgramEnd();
+    for (Form *form : forms_)
+        form->destroyWithoutUnload();
+    services_.exit->quit(code);
+}
+
+void Program::formUnloaded()
+{
+    if (ended_)
+        return;
+    if (std::none_of(forms_.begin(), forms_.end(), [](Form *f) { return f->isLoaded(); })) {
+        ended_ = true;
+        services_.exit->quit(0);
+    }
+}

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "runtime/services.h"
+
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+class Form;
+
+// The running program: the platform services, the windows it knows as Forms, and the
+// dispatcher every handler runs through. main() builds one with the real services; each test
+// builds one with fakes.
+class Program {
+public:
+    explicit Program(Services services);
+    Program(const Program &) = delete;
+    Program &operator=(const Program &) = delete;
+
+    TimeSource &time() { return *services_.time; }
+    Random &random() { return *services_.random; }
+    MessageBox &messageBox() { return *services_.messageBox; }
+    NotifyIcon &notifyIcon() { return *services_.notifyIcon; }
+    // The feather: the main window's icon and the tray's.
+    const QIcon &icon() const { return services_.icon; }
+
+    // Reseeds the shared generator from the clock.
+    void reseedRandom();
+
+    // Runs one event handler. A RuntimeError (or any exception) inside shows a box naming it
+    // and ends the program; End stops it at once. After the end no handler runs.
+    void dispatch(const std::function<void()> &handler);
+
+    // End: stops the program at once; no Form_Unload runs. Only valid inside a handler.
+    [[noreturn]] void end();
+    bool hasEnded() const { return ended_; }
+
+    // Every window instance registers itself for its lifetime, so the program can tell
+    // whether any is loaded and close them all at the end.
+    void addForm(Form &form);
+    void removeForm(Form &form);
+    // Called by a form after it unloaded: the program ends when no window is loaded.
+    void formUnloaded();
+
+    // The title a message box without a title of its own carries.
+    static QString applicationTitle();
+
+private:
+    void terminate(int code);
+
+    Services services_;
+    std::vector<Form *> forms_;
+    int depth_ = 0;
+    bool ended_ = false;
+    bool endPending_ = false;
+    int exitCode_ = 0;
+};
