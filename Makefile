@@ -1,5 +1,6 @@
-# The two commands a newcomer types: `make run` and `make test`. Both install what is missing
-# from Debian's packages first (as root), then configure and build a Release build.
+# The commands a newcomer types: `make run`, `make check` while working and `make test` before
+# stopping. Each installs what is missing from Debian's packages first (as root), then
+# configures and builds a Release build.
 
 BUILD ?= build
 CMAKE_FLAGS ?=
@@ -8,9 +9,9 @@ CMAKE_FLAGS ?=
 DEPS := cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libgl-dev fonts-noto-cjk fonts-arphic-uming \
         xvfb xauth xdotool x11-utils imagemagick dbus dbus-x11 at-spi2-core python3-pyatspi \
         trayer desktop-file-utils appstream dpkg-dev file clang libclang-rt-14-dev \
-        qt6-gtk-platformtheme man-db libx11-dev
+        qt6-gtk-platformtheme man-db libx11-dev clang-format
 
-.PHONY: all deps configure build run test install package clean
+.PHONY: all deps configure build run check test format format-check install package clean
 
 all: build
 
@@ -36,11 +37,24 @@ build: configure
 run: build
 	./$(BUILD)/kelvane
 
-# A bounded run of the score-file reader's fuzzer, the offscreen suite under AddressSanitizer
-# and UBSan, then the whole suite on the Release build, whose summary closes the output.
+# The fast loop: an incremental build, then the unit and behaviour tests (seconds).
+check: build
+	ctest --test-dir $(BUILD) -L fast --output-on-failure -j2
+
+# Everything, as CI runs it: the formatting check, a bounded run of the score-file reader's
+# fuzzer, the offscreen suite under AddressSanitizer and UBSan, then the whole suite on the
+# Release build, whose summary closes the output.
 test: build
-	$(MAKE) --no-print-directory fuzz test-sanitize
+	$(MAKE) --no-print-directory format-check fuzz test-sanitize
 	ctest --test-dir $(BUILD) --output-on-failure -j2
+
+# The C++ sources as clang-format lays them out (.clang-format); `make format` rewrites them.
+FORMAT_FILES = $(shell git ls-files '*.cpp' '*.h')
+format-check: deps
+	clang-format --dry-run --Werror $(FORMAT_FILES)
+
+format: deps
+	clang-format -i $(FORMAT_FILES)
 
 # The offscreen tests in a Debug build with AddressSanitizer (leaks included) and UBSan. The
 # real-window and packaging tests check the Release build and are left out here.
@@ -51,7 +65,7 @@ test-sanitize: deps
 	  cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKELVANE_SANITIZE=ON $(CMAKE_FLAGS); \
 	fi
 	cmake --build $(ASAN_BUILD)
-	ctest --test-dir $(ASAN_BUILD) --output-on-failure -j2 -E '^(e2e_|packaging_)'
+	ctest --test-dir $(ASAN_BUILD) --output-on-failure -j2 -LE '^(e2e|packaging)$$'
 
 # libFuzzer on the INI lookup behind ReadIniValue, built with clang in a directory of its own,
 # starting from the committed seed corpus (new inputs go to the build directory).
