@@ -12,13 +12,13 @@
 //                               against a plain QFile write and read of the same bytes;
 //                               "scores write_ns N read_ns N ref_write_ns N ref_read_ns N ok 0|1"
 
-#include "runtime/controls.h"
-#include "runtime/program.h"
-#include "platform/qtservices.h"
 #include "forms/form3.h"
 #include "forms/form4.h"
 #include "forms/form5.h"
 #include "forms/forms.h"
+#include "platform/qtservices.h"
+#include "runtime/controls.h"
+#include "runtime/program.h"
 #include "scores/module1.h"
 #include "scores/scorefile.h"
 
@@ -147,9 +147,9 @@ enum class Shape { Lines, Paragraph };
 
 QString typedText(int length, Shape shape)
 {
-    const QString sample = QStringLiteral(
-        "今天我们练习打字，速度和准确都很重要。键盘上的每一个字母都要记住位置，"
-        "手指放在基本键上，眼睛看着屏幕而不是键盘。Practice makes perfect. ");
+    const QString sample =
+        QStringLiteral("今天我们练习打字，速度和准确都很重要。键盘上的每一个字母都要记住位置，"
+                       "手指放在基本键上，眼睛看着屏幕而不是键盘。Practice makes perfect. ");
     constexpr int paragraph = 200; // code units, the CR LF included
     QString text;
     text.reserve(length);

@@ -15,8 +15,8 @@
 #include <cstdlib>
 #include <ctime>
 #include <sys/select.h>
-#include <unistd.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 

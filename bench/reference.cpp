@@ -51,8 +51,9 @@ int main(int argc, char *argv[])
     };
     const LabelSpec labelSpecs[7] = {
         {QStringLiteral("欢迎使用这个参照窗口！"), QRect(40, 72, 481, 57), 26.25},
-        {QStringLiteral("这是一个只有标签、按钮和两个定时器的窗口，用来衡量程序的启动、内存和空闲开销，"
-                        "谢谢！"),
+        {QStringLiteral(
+             "这是一个只有标签、按钮和两个定时器的窗口，用来衡量程序的启动、内存和空闲开销，"
+             "谢谢！"),
          QRect(72, 152, 457, 41), 15.75},
         {QStringLiteral("它的大小和文字都和主窗口一样，快来比较一下吧！"), QRect(24, 200, 545, 41),
          18},
@@ -130,8 +131,7 @@ int main(int argc, char *argv[])
             ticks0 = ticks;
             QTimer::singleShot(fallSeconds * 1000, [&] {
                 std::printf("fall ticks %lld cpu_ns %lld wall_ns %lld\n", ticks - ticks0,
-                            nowNs(CLOCK_PROCESS_CPUTIME_ID) - cpu0,
-                            nowNs(CLOCK_MONOTONIC) - wall0);
+                            nowNs(CLOCK_PROCESS_CPUTIME_ID) - cpu0, nowNs(CLOCK_MONOTONIC) - wall0);
                 std::fflush(stdout);
                 QCoreApplication::quit();
             });

@@ -27,8 +27,8 @@ std::unique_ptr<FormControls> Form1::build(FormWindow &w)
     c->Label4->setFont(songFont(18));
     c->Label4->setForeColor(rgbColor(0, 192, 0));
     c->Timer2.setInterval(1000);
-    setTabOrder({c->Command1, c->C, c->Command2, c->Command3, c->Command4, c->Command5,
-                 c->Command6, c->a});
+    setTabOrder(
+        {c->Command1, c->C, c->Command2, c->Command3, c->Command4, c->Command5, c->Command6, c->a});
 
     c->Timer1.onTimer = handler<>([this] { Timer1_Timer(); });
     c->Timer2.onTimer = handler<>([this] { Timer2_Timer(); });
@@ -60,10 +60,13 @@ void Form1::Timer1_Timer()
     const float r2 = rnd.next();
     const float r3 = rnd.next();
     ui().Label2->setForeColor(rgbColor(convert::toInt16(r1 * 255.0f), convert::toInt16(r2 * 255.0f),
-                                   convert::toInt16(r3 * 255.0f)));
+                                       convert::toInt16(r3 * 255.0f)));
 }
 
-void Form1::Timer2_Timer() { ui().Label3->setCaption(convert::longTime(program().time().now().time())); }
+void Form1::Timer2_Timer()
+{
+    ui().Label3->setCaption(convert::longTime(program().time().now().time()));
+}
 
 void Form1::Command1_Click() { forms_.form5().show(); }
 void Form1::Command2_Click() { forms_.form4().show(); }

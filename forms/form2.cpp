@@ -1,8 +1,8 @@
 #include "forms/form2.h"
 
 #include "forms/forms.h"
-#include "values/convert.h"
 #include "runtime/program.h"
+#include "values/convert.h"
 
 #include <algorithm>
 #include <cmath>

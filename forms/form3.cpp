@@ -1,9 +1,9 @@
 #include "forms/form3.h"
 
 #include "forms/forms.h"
-#include "values/convert.h"
 #include "runtime/program.h"
 #include "scores/scorefile.h"
+#include "values/convert.h"
 
 #include <QDir>
 
@@ -23,9 +23,8 @@ std::unique_ptr<FormControls> Form3::build(FormWindow &w)
     c->Timer1.onTimer = handler<>([this] { Timer1_Timer(); });
     c->Timer2.onTimer = handler<>([this] { Timer2_Timer(); });
     c->Command1->onClick = handler<>([this] { Command1_Click(); });
-    w.onKeyDown = handler<int &, int>([this](int &keyCode, int shift) {
-        Form_KeyDown(keyCode, shift);
-    });
+    w.onKeyDown =
+        handler<int &, int>([this](int &keyCode, int shift) { Form_KeyDown(keyCode, shift); });
     return c;
 }
 

@@ -1,8 +1,8 @@
 #include "forms/form4.h"
 
 #include "forms/forms.h"
-#include "values/convert.h"
 #include "runtime/program.h"
+#include "values/convert.h"
 
 #include <cmath>
 
@@ -28,8 +28,8 @@ std::unique_ptr<FormControls> Form4::build(FormWindow &w)
     c->Command1->onClick = handler<>([this] { Command1_Click(); });
     c->Command2->onClick = handler<>([this] { Command2_Click(); });
     c->Text1->onChange = handler<>([this] { Text1_Change(); });
-    c->Text1->onKeyDown = handler<int &, int>(
-        [this](int &keyCode, int shift) { Text1_KeyDown(keyCode, shift); });
+    c->Text1->onKeyDown =
+        handler<int &, int>([this](int &keyCode, int shift) { Text1_KeyDown(keyCode, shift); });
     c->Text1->onKeyPress = handler<int &>([this](int &keyAscii) { Text1_KeyPress(keyAscii); });
     return c;
 }

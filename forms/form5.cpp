@@ -1,10 +1,10 @@
 #include "forms/form5.h"
 
+#include "forms/form1.h"
 #include "forms/forms.h"
-#include "values/convert.h"
 #include "runtime/program.h"
 #include "runtime/runtimeerror.h"
-#include "forms/form1.h"
+#include "values/convert.h"
 
 #include <limits>
 

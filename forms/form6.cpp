@@ -24,8 +24,8 @@ std::unique_ptr<FormControls> Form6::build(FormWindow &w)
 // depend on that window being open.
 void Form6::Command1_Click()
 {
-    ui().Label1->setCaption(Module1::ReadIniValue(QStringLiteral("config"), QStringLiteral("label1"),
-                                              forms_.scoreFilePath()));
+    ui().Label1->setCaption(Module1::ReadIniValue(
+        QStringLiteral("config"), QStringLiteral("label1"), forms_.scoreFilePath()));
 }
 
 // The test windows are read through their shared instances: a closed one is loaded again,

@@ -45,7 +45,8 @@ std::uint32_t QtTimeSource::tickCount() const
     // count of the platform the program was designed for.
     timespec ts{};
     clock_gettime(CLOCK_BOOTTIME, &ts);
-    const std::uint64_t ms = std::uint64_t(ts.tv_sec) * 1000u + std::uint64_t(ts.tv_nsec) / 1000000u;
+    const std::uint64_t ms =
+        std::uint64_t(ts.tv_sec) * 1000u + std::uint64_t(ts.tv_nsec) / 1000000u;
     return std::uint32_t(ms);
 }
 
@@ -73,8 +74,8 @@ QIcon featherIcon()
     // Both images are PNG: saying so spares Qt loading every image-format plugin to ask it,
     // a few milliseconds of every start.
     QIcon icon;
-    for (const QString &path : {QStringLiteral(":/icons/kelvane-16.png"),
-                                QStringLiteral(":/icons/kelvane-32.png")}) {
+    for (const QString &path :
+         {QStringLiteral(":/icons/kelvane-16.png"), QStringLiteral(":/icons/kelvane-32.png")}) {
         QImageReader reader(path, "png");
         reader.setAutoDetectImageFormat(false);
         icon.addPixmap(QPixmap::fromImage(reader.read()));

@@ -45,16 +45,11 @@ void QtNotifyIcon::setEventHandler(std::function<void(int eventCode)> handler)
 int trayEventCode(QSystemTrayIcon::ActivationReason reason)
 {
     switch (reason) {
-    case QSystemTrayIcon::Trigger:
-        return 514;
-    case QSystemTrayIcon::DoubleClick:
-        return 515;
-    case QSystemTrayIcon::Context:
-        return 517;
-    case QSystemTrayIcon::MiddleClick:
-        return 520;
-    case QSystemTrayIcon::Unknown:
-        break;
+    case QSystemTrayIcon::Trigger: return 514;
+    case QSystemTrayIcon::DoubleClick: return 515;
+    case QSystemTrayIcon::Context: return 517;
+    case QSystemTrayIcon::MiddleClick: return 520;
+    case QSystemTrayIcon::Unknown: break;
     }
     return 0;
 }

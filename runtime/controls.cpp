@@ -21,13 +21,13 @@ QColor systemColor(int index)
 {
     // The classic desktop scheme the layouts were drawn against.
     switch (index) {
-    case 4: return QColor(212, 208, 200);   // menu
-    case 5: return QColor(255, 255, 255);   // window background
-    case 8: return QColor(0, 0, 0);         // window text
-    case 13: return QColor(10, 36, 106);    // highlight
-    case 15: return QColor(212, 208, 200);  // button face
-    case 18: return QColor(0, 0, 0);        // button text
-    case 19: return QColor(212, 208, 200);  // inactive caption text
+    case 4: return QColor(212, 208, 200);  // menu
+    case 5: return QColor(255, 255, 255);  // window background
+    case 8: return QColor(0, 0, 0);        // window text
+    case 13: return QColor(10, 36, 106);   // highlight
+    case 15: return QColor(212, 208, 200); // button face
+    case 18: return QColor(0, 0, 0);       // button text
+    case 19: return QColor(212, 208, 200); // inactive caption text
     default: return QColor(0, 0, 0);
     }
 }
@@ -162,8 +162,7 @@ OptionButton::OptionButton(QWidget *parent, QStringView name, QStringView captio
 
 // --- Line
 
-Line::Line(QWidget *parent, QStringView name, int x1, int y1, int x2, int y2,
-           const QColor &color)
+Line::Line(QWidget *parent, QStringView name, int x1, int y1, int x2, int y2, const QColor &color)
     : QWidget(parent), from_(x1, y1), to_(x2, y2), color_(color)
 {
     setObjectName(name.toString());

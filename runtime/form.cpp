@@ -128,7 +128,7 @@ void Form::destroyWithoutUnload()
 
 void Form::destroy()
 {
-    ++generation_; // silences every handler connected to the old controls
+    ++generation_;     // silences every handler connected to the old controls
     controls_.reset(); // stops the timers
     FormWindow *w = window_;
     window_ = nullptr;

@@ -94,8 +94,7 @@ protected:
     }
 
     // Caption and client area of the window being built.
-    static void setWindow(FormWindow &window, QStringView caption, int widthTwips,
-                          int heightTwips);
+    static void setWindow(FormWindow &window, QStringView caption, int widthTwips, int heightTwips);
     // Puts controls into the focus chain in the order given (their tab indexes).
     static void setTabOrder(std::initializer_list<QWidget *> widgets);
     Program &program() { return program_; }

@@ -15,5 +15,4 @@ private:
 
 // Thrown by Program::end(): stops the program at once. Not an error, so not derived from
 // RuntimeError; only the dispatcher catches it.
-struct EndRequest {
-};
+struct EndRequest {};

@@ -164,8 +164,8 @@ void TextBox::keyPressEvent(QKeyEvent *event)
         const bool moves = event->matches(QKeySequence::Copy) ||
                            event->matches(QKeySequence::SelectAll) || key == Qt::Key_Left ||
                            key == Qt::Key_Right || key == Qt::Key_Up || key == Qt::Key_Down ||
-                           key == Qt::Key_Home || key == Qt::Key_End ||
-                           key == Qt::Key_PageUp || key == Qt::Key_PageDown;
+                           key == Qt::Key_Home || key == Qt::Key_End || key == Qt::Key_PageUp ||
+                           key == Qt::Key_PageDown;
         if (moves || ((deletes || pastes) && !locked_))
             QPlainTextEdit::keyPressEvent(event);
         return;

@@ -1,6 +1,4 @@
 // The main window: its layout, the banner colour, the clock and the navigation.
-#include "runtime/controls.h"
-#include "values/convert.h"
 #include "forms/form1.h"
 #include "forms/form2.h"
 #include "forms/form3.h"
@@ -8,7 +6,9 @@
 #include "forms/form5.h"
 #include "forms/form6.h"
 #include "forms/form7.h"
+#include "runtime/controls.h"
 #include "tests/support/testprogram.h"
+#include "values/convert.h"
 
 #include <QApplication>
 #include <QTest>
@@ -31,22 +31,33 @@ void TestForm1::layout_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QRect>("twipsRect");
-    QTest::newRow("Command1") << "Command1" << "打字速度测试" << QRect(0, 0, 1815, 495);
-    QTest::newRow("Command2") << "Command2" << "打字速度测试1" << QRect(1800, 0, 1695, 495);
-    QTest::newRow("Command3") << "Command3" << "英文打字速度测试" << QRect(3480, 0, 1815, 495);
-    QTest::newRow("Command4") << "Command4" << "打字游戏" << QRect(5280, 0, 1695, 495);
-    QTest::newRow("Command5") << "Command5" << "排行榜" << QRect(6960, 0, 1695, 495);
-    QTest::newRow("Label2") << "Label2" << "欢迎使用Kelvane0.4测试版！" << QRect(600, 1080, 7215, 855);
+    QTest::newRow("Command1") << "Command1"
+                              << "打字速度测试" << QRect(0, 0, 1815, 495);
+    QTest::newRow("Command2") << "Command2"
+                              << "打字速度测试1" << QRect(1800, 0, 1695, 495);
+    QTest::newRow("Command3") << "Command3"
+                              << "英文打字速度测试" << QRect(3480, 0, 1815, 495);
+    QTest::newRow("Command4") << "Command4"
+                              << "打字游戏" << QRect(5280, 0, 1695, 495);
+    QTest::newRow("Command5") << "Command5"
+                              << "排行榜" << QRect(6960, 0, 1695, 495);
+    QTest::newRow("Label2") << "Label2"
+                            << "欢迎使用Kelvane0.4测试版！" << QRect(600, 1080, 7215, 855);
     QTest::newRow("Label1")
         << "Label1"
         << "界面难看，有时间我会好好做，也欢迎大家多多提出宝贵意见，给软件以更好的改进，谢谢！"
         << QRect(1080, 2280, 6855, 615);
-    QTest::newRow("Label4") << "Label4" << "现在打字游戏已经可以储存分数了，快试试看吧！"
+    QTest::newRow("Label4") << "Label4"
+                            << "现在打字游戏已经可以储存分数了，快试试看吧！"
                             << QRect(360, 3000, 8175, 615);
-    QTest::newRow("C") << "C" << "退出程序" << QRect(600, 3720, 2055, 855);
-    QTest::newRow("Command6") << "Command6" << "关于程序" << QRect(3240, 3720, 1935, 855);
-    QTest::newRow("a") << "a" << "缩小到托盘" << QRect(5760, 3720, 2055, 855);
-    QTest::newRow("Label3") << "Label3" << "" << QRect(6600, 4680, 2055, 255);
+    QTest::newRow("C") << "C"
+                       << "退出程序" << QRect(600, 3720, 2055, 855);
+    QTest::newRow("Command6") << "Command6"
+                              << "关于程序" << QRect(3240, 3720, 1935, 855);
+    QTest::newRow("a") << "a"
+                       << "缩小到托盘" << QRect(5760, 3720, 2055, 855);
+    QTest::newRow("Label3") << "Label3"
+                            << "" << QRect(6600, 4680, 2055, 255);
 }
 
 void TestForm1::layout()
@@ -62,8 +73,8 @@ void TestForm1::layout()
         QCOMPARE(label->text(), caption);
     else
         QCOMPARE(qobject_cast<QPushButton *>(w)->text(), caption);
-    const QRect px = twips::toPixels(twipsRect.x(), twipsRect.y(), twipsRect.width(),
-                                     twipsRect.height());
+    const QRect px =
+        twips::toPixels(twipsRect.x(), twipsRect.y(), twipsRect.width(), twipsRect.height());
     QCOMPARE(w->geometry(), px);
 }
 
@@ -135,14 +146,25 @@ void TestForm1::navigation_data()
     QTest::addColumn<QString>("window");
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QSize>("clientPixels");
-    QTest::newRow("speed test") << "Command1" << "Form5" << "打字速度测试" << QSize(498, 344);
-    QTest::newRow("speed test 1") << "Command2" << "Form4" << "打字速度测试1" << QSize(458, 316);
-    QTest::newRow("english") << "Command3" << "Form2" << "英文打字速度测试" << QSize(400, 285);
-    QTest::newRow("game") << "Command4" << "Form3" << "打字游戏" << QSize(423, 299);
-    QTest::newRow("leaderboard") << "Command5" << "Form6"
+    QTest::newRow("speed test") << "Command1"
+                                << "Form5"
+                                << "打字速度测试" << QSize(498, 344);
+    QTest::newRow("speed test 1") << "Command2"
+                                  << "Form4"
+                                  << "打字速度测试1" << QSize(458, 316);
+    QTest::newRow("english") << "Command3"
+                             << "Form2"
+                             << "英文打字速度测试" << QSize(400, 285);
+    QTest::newRow("game") << "Command4"
+                          << "Form3"
+                          << "打字游戏" << QSize(423, 299);
+    QTest::newRow("leaderboard") << "Command5"
+                                 << "Form6"
                                  << "打字英雄榜（数据库问题尚未解决，原谅我的技术...）"
                                  << QSize(484, 341);
-    QTest::newRow("about") << "Command6" << "Form7" << "关于程序" << QSize(378, 206);
+    QTest::newRow("about") << "Command6"
+                           << "Form7"
+                           << "关于程序" << QSize(378, 206);
 }
 
 void TestForm1::navigation()

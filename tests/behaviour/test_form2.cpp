@@ -1,8 +1,8 @@
 // The English letter typing test, driven through its widgets under virtual time with a
 // scripted random source.
-#include "runtime/controls.h"
 #include "forms/form1.h"
 #include "forms/form2.h"
+#include "runtime/controls.h"
 #include "tests/support/testprogram.h"
 
 #include <QApplication>
@@ -212,23 +212,23 @@ void TestForm2::speedAndTimes_data()
     QTest::addColumn<int>("ms");
     QTest::addColumn<QString>("used");
     QTest::addColumn<QString>("speed");
-    QTest::newRow("same second counts as 1 s") << 0 << QStringLiteral("00:00:00")
-                                               << QStringLiteral("30字符/秒");
+    QTest::newRow("same second counts as 1 s")
+        << 0 << QStringLiteral("00:00:00") << QStringLiteral("30字符/秒");
     QTest::newRow("0.9 s reads as the same second")
         << 900 << QStringLiteral("00:00:00") << QStringLiteral("30字符/秒");
     QTest::newRow("1 s") << 1000 << QStringLiteral("00:00:01") << QStringLiteral("30字符/秒");
-    QTest::newRow("4 s, 7.5 rounds up") << 4000 << QStringLiteral("00:00:04")
-                                        << QStringLiteral("8字符/秒");
+    QTest::newRow("4 s, 7.5 rounds up")
+        << 4000 << QStringLiteral("00:00:04") << QStringLiteral("8字符/秒");
     QTest::newRow("7 s") << 7000 << QStringLiteral("00:00:07") << QStringLiteral("4字符/秒");
-    QTest::newRow("12 s, 2.5 rounds up") << 12'000 << QStringLiteral("00:00:12")
-                                         << QStringLiteral("3字符/秒");
-    QTest::newRow("20 s, 1.5 rounds up") << 20'000 << QStringLiteral("00:00:20")
-                                         << QStringLiteral("2字符/秒");
+    QTest::newRow("12 s, 2.5 rounds up")
+        << 12'000 << QStringLiteral("00:00:12") << QStringLiteral("3字符/秒");
+    QTest::newRow("20 s, 1.5 rounds up")
+        << 20'000 << QStringLiteral("00:00:20") << QStringLiteral("2字符/秒");
     QTest::newRow("45 s") << 45'000 << QStringLiteral("00:00:45") << QStringLiteral("1字符/秒");
-    QTest::newRow("60 s, 0.5 rounds up") << 60'000 << QStringLiteral("00:01:00")
-                                         << QStringLiteral("1字符/秒");
-    QTest::newRow("61 s shows the unit alone") << 61'000 << QStringLiteral("00:01:01")
-                                               << QStringLiteral("字符/秒");
+    QTest::newRow("60 s, 0.5 rounds up")
+        << 60'000 << QStringLiteral("00:01:00") << QStringLiteral("1字符/秒");
+    QTest::newRow("61 s shows the unit alone")
+        << 61'000 << QStringLiteral("00:01:01") << QStringLiteral("字符/秒");
     QTest::newRow("75 s") << 75'000 << QStringLiteral("00:01:15") << QStringLiteral("字符/秒");
     QTest::newRow("over an hour") << 3'725'000 << QStringLiteral("01:02:05")
                                   << QStringLiteral("字符/秒");
@@ -267,10 +267,10 @@ void TestForm2::comparison_data()
         << QStringLiteral("A") << QStringLiteral("a") << QStringLiteral(".0%");
     QTest::newRow("A against a is a mismatch")
         << QStringLiteral("a") << QStringLiteral("A") << QStringLiteral(".0%");
-    QTest::newRow("same case matches") << QStringLiteral("A") << QStringLiteral("A")
-                                       << QStringLiteral("100.0%");
-    QTest::newRow("edited letter box of three") << QStringLiteral("abc") << QStringLiteral("abd")
-                                                << QStringLiteral("66.7%");
+    QTest::newRow("same case matches")
+        << QStringLiteral("A") << QStringLiteral("A") << QStringLiteral("100.0%");
+    QTest::newRow("edited letter box of three")
+        << QStringLiteral("abc") << QStringLiteral("abd") << QStringLiteral("66.7%");
     QTest::newRow("edited letter box with spaces")
         << QStringLiteral("ab cd") << QStringLiteral("ab cd") << QStringLiteral("100.0%");
     QTest::newRow("chinese in the letter box")
@@ -418,8 +418,8 @@ void TestForm2::optionIsReadForEveryLetter()
             f.ui().Opt1->setValue(true);
     };
     input::click(f.ui().Command1);
-    QCOMPARE(f.ui().Text1->Text(), QStringLiteral("az") + thirty.mid(2, 8) +
-                                   thirty.mid(10).toUpper());
+    QCOMPARE(f.ui().Text1->Text(),
+             QStringLiteral("az") + thirty.mid(2, 8) + thirty.mid(10).toUpper());
 }
 
 void TestForm2::generatingReseedsAndDrawsThirty()
@@ -550,7 +550,7 @@ void TestForm2::emptyBoxesEvaluateNothing()
         generate(p, f, thirty);
         f.ui().Text1->setFocus(Qt::OtherFocusReason);
         QTest::keyClick(f.ui().Text1, Qt::Key_End);
-    QTest::keyClick(f.ui().Text1, Qt::Key_Home, Qt::ShiftModifier);
+        QTest::keyClick(f.ui().Text1, Qt::Key_Home, Qt::ShiftModifier);
         QTest::keyClick(f.ui().Text1, Qt::Key_Backspace);
         QCOMPARE(f.ui().Text1->Text(), QString());
     }

@@ -1,12 +1,12 @@
 // The typing game, played through its widgets under virtual time with a scripted random
 // source, and what it leaves in the score file.
-#include "runtime/controls.h"
-#include "values/gbk.h"
 #include "forms/form1.h"
 #include "forms/form3.h"
+#include "runtime/controls.h"
 #include "scores/module1.h"
 #include "tests/support/filesizelimit.h"
 #include "tests/support/testprogram.h"
+#include "values/gbk.h"
 
 #include <QApplication>
 #include <QDir>
@@ -88,7 +88,10 @@ void resizeOuter(Form3 &f, int outerWidth, int outerHeight)
     QCOMPARE(w.frameGeometry().size(), QSize(outerWidth, outerHeight));
 }
 
-QString scorePath(TestProgram &p) { return QDir(p.programDir()).filePath(QStringLiteral("config.ini")); }
+QString scorePath(TestProgram &p)
+{
+    return QDir(p.programDir()).filePath(QStringLiteral("config.ini"));
+}
 
 QByteArray readBytes(const QString &path)
 {
@@ -134,9 +137,12 @@ void TestForm3::layout_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QRect>("twipsRect");
-    QTest::newRow("Label1") << "Label1" << "" << QRect(480, 360, 2055, 975);
-    QTest::newRow("Label2") << "Label2" << "" << QRect(3240, 360, 2535, 975);
-    QTest::newRow("Command1") << "Command1" << "开始" << QRect(2400, 2040, 1575, 975);
+    QTest::newRow("Label1") << "Label1"
+                            << "" << QRect(480, 360, 2055, 975);
+    QTest::newRow("Label2") << "Label2"
+                            << "" << QRect(3240, 360, 2535, 975);
+    QTest::newRow("Command1") << "Command1"
+                              << "开始" << QRect(2400, 2040, 1575, 975);
     QTest::newRow("Label3") << "Label3"
                             << "游戏时间：1分钟 游戏结束后，先退出窗口，再到排行榜保存即可显示 "
                                "下次打开时就可以读取"
@@ -154,8 +160,8 @@ void TestForm3::layout()
     QCOMPARE(f.window().size(), QSize(twips::toPixels(6345), twips::toPixels(4485)));
     QWidget *w = f.window().findChild<QWidget *>(name);
     QVERIFY(w);
-    QCOMPARE(w->geometry(), twips::toPixels(twipsRect.x(), twipsRect.y(), twipsRect.width(),
-                                            twipsRect.height()));
+    QCOMPARE(w->geometry(),
+             twips::toPixels(twipsRect.x(), twipsRect.y(), twipsRect.width(), twipsRect.height()));
     if (auto *label = qobject_cast<QLabel *>(w))
         QCOMPARE(label->text(), caption);
     else
@@ -236,8 +242,8 @@ void TestForm3::keys_data()
     QTest::newRow("digit 8") << int(Qt::Key_8) << int(Qt::NoModifier) << "8" << false;
     QTest::newRow("keypad 8 (code 104)")
         << int(Qt::Key_8) << int(Qt::KeypadModifier) << "8" << false;
-    QTest::newRow("F9 (code 120, a small x)") << int(Qt::Key_F9) << int(Qt::NoModifier) << ""
-                                              << false;
+    QTest::newRow("F9 (code 120, a small x)")
+        << int(Qt::Key_F9) << int(Qt::NoModifier) << "" << false;
     QTest::newRow("Enter") << int(Qt::Key_Return) << int(Qt::NoModifier) << "\r" << false;
 }
 

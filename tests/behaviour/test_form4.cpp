@@ -1,10 +1,10 @@
 // The live typing speed test, driven through its widgets under virtual time with a fake tick
 // count.
-#include "runtime/controls.h"
 #include "forms/form1.h"
 #include "forms/form3.h"
 #include "forms/form4.h"
 #include "forms/form5.h"
+#include "runtime/controls.h"
 #include "tests/support/testprogram.h"
 
 #include <QApplication>
@@ -233,8 +233,8 @@ void TestForm4::textOnlyGrows_data()
     const int shift = Qt::ShiftModifier;
     const int alt = Qt::AltModifier;
     const QString same = QStringLiteral("abcdef");
-    QTest::newRow("Backspace") << Route::Key << int(Qt::Key_Backspace) << none << QString()
-                               << false << same;
+    QTest::newRow("Backspace") << Route::Key << int(Qt::Key_Backspace) << none << QString() << false
+                               << same;
     QTest::newRow("Backspace over a selection")
         << Route::Key << int(Qt::Key_Backspace) << none << QString() << true << same;
     QTest::newRow("Ctrl+H, the backspace character")
@@ -243,16 +243,16 @@ void TestForm4::textOnlyGrows_data()
                             << same;
     QTest::newRow("Delete over a selection")
         << Route::Key << int(Qt::Key_Delete) << none << QString() << true << same;
-    QTest::newRow("keypad Delete") << Route::Key << int(Qt::Key_Delete)
-                                   << int(Qt::KeypadModifier) << QString() << false << same;
+    QTest::newRow("keypad Delete") << Route::Key << int(Qt::Key_Delete) << int(Qt::KeypadModifier)
+                                   << QString() << false << same;
     QTest::newRow("Ctrl+Backspace deletes no word")
         << Route::Key << int(Qt::Key_Backspace) << ctrl << QString() << false << same;
     QTest::newRow("Ctrl+Backspace over a selection")
         << Route::Key << int(Qt::Key_Backspace) << ctrl << QString() << true << same;
     QTest::newRow("Ctrl+Delete deletes no word")
         << Route::Key << int(Qt::Key_Delete) << ctrl << QString() << false << same;
-    QTest::newRow("Alt+Backspace") << Route::Key << int(Qt::Key_Backspace) << alt << QString()
-                                   << false << same;
+    QTest::newRow("Alt+Backspace")
+        << Route::Key << int(Qt::Key_Backspace) << alt << QString() << false << same;
     QTest::newRow("Ctrl+X cuts nothing")
         << Route::Key << int(Qt::Key_X) << ctrl << QString() << true << same;
     QTest::newRow("Shift+Delete cuts nothing")
@@ -263,8 +263,7 @@ void TestForm4::textOnlyGrows_data()
         << Route::Key << int(Qt::Key_Z) << ctrl << QString() << false << same;
     QTest::newRow("Ctrl+Shift+Z") << Route::Key << int(Qt::Key_Z) << (ctrl | shift) << QString()
                                   << false << same;
-    QTest::newRow("Ctrl+Y") << Route::Key << int(Qt::Key_Y) << ctrl << QString() << false
-                            << same;
+    QTest::newRow("Ctrl+Y") << Route::Key << int(Qt::Key_Y) << ctrl << QString() << false << same;
     QTest::newRow("typing over a selection inserts at its start")
         << Route::Key << int(Qt::Key_Q) << none << QStringLiteral("q") << true
         << QStringLiteral("aqbcdef");
@@ -321,8 +320,7 @@ void TestForm4::textOnlyGrows()
     }
     }
     QCOMPARE(box.Text(), after);
-    QCOMPARE(f.ui().Label1->Caption(),
-             QStringLiteral("录入字符 %1 个").arg(after.size()));
+    QCOMPARE(f.ui().Label1->Caption(), QStringLiteral("录入字符 %1 个").arg(after.size()));
 }
 
 void TestForm4::selectedTextIsNotPickedUpForDragging()
@@ -362,9 +360,9 @@ void TestForm4::tickCountWrap_data()
     QTest::addColumn<int>("seconds");
     QTest::addColumn<QString>("time");
     QTest::addColumn<QString>("speed");
-    QTest::newRow("across 2^31")
-        << quint32(0x7FFF'FFFFu - 30'000) << 0u << 75 << QStringLiteral("用时 1 分 15 秒")
-        << QStringLiteral("录入速度 40 字符/分钟");
+    QTest::newRow("across 2^31") << quint32(0x7FFF'FFFFu - 30'000) << 0u << 75
+                                 << QStringLiteral("用时 1 分 15 秒")
+                                 << QStringLiteral("录入速度 40 字符/分钟");
     QTest::newRow("across the wrap at 2^32")
         << quint32(0xFFFF'FFFFu - 30'000) << 0u << 75 << QStringLiteral("用时 1 分 15 秒")
         << QStringLiteral("录入速度 40 字符/分钟");

@@ -1,7 +1,7 @@
 // The free-text typing speed test, driven through its widgets under virtual time.
-#include "runtime/controls.h"
 #include "forms/form1.h"
 #include "forms/form5.h"
+#include "runtime/controls.h"
 #include "tests/support/testprogram.h"
 
 #include <QTest>
@@ -28,12 +28,12 @@ void TestForm5::result_data()
                                   << QStringLiteral("你的打字速度测试成绩为2.5秒/个");
     QTest::newRow("20 s over 3") << 20 << QStringLiteral("abc")
                                  << QStringLiteral("你的打字速度测试成绩为6.66666666666667秒/个");
-    QTest::newRow("before the first tick") << 0 << QStringLiteral("abc")
-                                           << QStringLiteral("你的打字速度测试成绩为0秒/个");
+    QTest::newRow("before the first tick")
+        << 0 << QStringLiteral("abc") << QStringLiteral("你的打字速度测试成绩为0秒/个");
     QTest::newRow("five characters and a line break count 7")
         << 7 << QStringLiteral("ab\ncde") << QStringLiteral("你的打字速度测试成绩为1秒/个");
-    QTest::newRow("chinese counts one each") << 4 << QStringLiteral("打字速度")
-                                             << QStringLiteral("你的打字速度测试成绩为1秒/个");
+    QTest::newRow("chinese counts one each")
+        << 4 << QStringLiteral("打字速度") << QStringLiteral("你的打字速度测试成绩为1秒/个");
 }
 
 void TestForm5::result()

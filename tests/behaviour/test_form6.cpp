@@ -1,11 +1,11 @@
 // The leaderboard, driven through its widgets and those of the test windows it copies from.
-#include "runtime/controls.h"
 #include "forms/form1.h"
 #include "forms/form2.h"
 #include "forms/form3.h"
 #include "forms/form4.h"
 #include "forms/form5.h"
 #include "forms/form6.h"
+#include "runtime/controls.h"
 #include "tests/support/testprogram.h"
 
 #include <QDir>
@@ -20,12 +20,9 @@ enum class Source { SpeedTest, SpeedTest1, English };
 Form &sourceWindow(TestProgram &p, Source s)
 {
     switch (s) {
-    case Source::SpeedTest:
-        return p->form5();
-    case Source::SpeedTest1:
-        return p->form4();
-    case Source::English:
-        break;
+    case Source::SpeedTest: return p->form5();
+    case Source::SpeedTest1: return p->form4();
+    case Source::English: break;
     }
     return p->form2();
 }
@@ -33,12 +30,9 @@ Form &sourceWindow(TestProgram &p, Source s)
 CommandButton &button(Form6 &f, Source s)
 {
     switch (s) {
-    case Source::SpeedTest:
-        return *f.ui().Command2;
-    case Source::SpeedTest1:
-        return *f.ui().Command3;
-    case Source::English:
-        break;
+    case Source::SpeedTest: return *f.ui().Command2;
+    case Source::SpeedTest1: return *f.ui().Command3;
+    case Source::English: break;
     }
     return *f.ui().Command4;
 }
@@ -47,12 +41,9 @@ CommandButton &button(Form6 &f, Source s)
 QStringList shown(Form6 &f, Source s)
 {
     switch (s) {
-    case Source::SpeedTest:
-        return {f.ui().Label2->Caption()};
-    case Source::SpeedTest1:
-        return {f.ui().Label3->Caption()};
-    case Source::English:
-        break;
+    case Source::SpeedTest: return {f.ui().Label2->Caption()};
+    case Source::SpeedTest1: return {f.ui().Label3->Caption()};
+    case Source::English: break;
     }
     return {f.ui().Label4->Caption(), f.ui().Label9->Caption()};
 }
@@ -82,8 +73,7 @@ QStringList takeTest(TestProgram &p, Source s)
         p.advance(2200);
         return {f.ui().Label3->Caption()};
     }
-    case Source::English:
-        break;
+    case Source::English: break;
     }
     input::click(p->form1().ui().Command3);
     Form2 &f = p->form2();
@@ -168,8 +158,8 @@ void TestForm6::layout()
     TestProgram p;
     QWidget *control = p->form6().window().findChild<QWidget *>(name);
     QVERIFY(control != nullptr);
-    QCOMPARE(control->geometry(), twips::toPixels(twips.x(), twips.y(), twips.width(),
-                                                   twips.height()));
+    QCOMPARE(control->geometry(),
+             twips::toPixels(twips.x(), twips.y(), twips.width(), twips.height()));
     if (const auto *label = qobject_cast<QLabel *>(control))
         QCOMPARE(label->text(), caption);
     else
@@ -312,9 +302,10 @@ void TestForm6::gameScoreFromTheFile_data()
     QTest::newRow("total after a game")
         << true << QByteArray("[config]\r\nlabel1=\xD7\xDC\xB7\xD6:120\r\n")
         << QStringLiteral("总分:120");
-    QTest::newRow("score during a game")
-        << true << QByteArray("[config]\r\nlabel1=\xB7\xD6\xCA\xFD" "30\r\n")
-        << QStringLiteral("分数30");
+    QTest::newRow("score during a game") << true
+                                         << QByteArray("[config]\r\nlabel1=\xB7\xD6\xCA\xFD"
+                                                       "30\r\n")
+                                         << QStringLiteral("分数30");
     QTest::newRow("empty caption") << true << QByteArray("[config]\r\nlabel1=\r\n") << QString();
     QTest::newRow("no such key") << true << QByteArray("[config]\r\nlabel2=5\r\n") << QString();
     QTest::newRow("no file") << false << QByteArray() << QString();

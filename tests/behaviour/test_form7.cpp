@@ -1,7 +1,7 @@
 // The About window: its text inside a frame of four lines, opened from the main window.
-#include "runtime/controls.h"
 #include "forms/form1.h"
 #include "forms/form7.h"
+#include "runtime/controls.h"
 #include "tests/support/testprogram.h"
 
 #include <QApplication>
@@ -40,8 +40,9 @@ void TestForm7::window()
     QCOMPARE(f.window().windowTitle(), QStringLiteral("关于程序"));
     QCOMPARE(f.window().size(), QSize(378, 206));
     Label &l = *f.ui().Label1;
-    QCOMPARE(l.Caption(), QStringLiteral("欢迎使用Kelvane0.4测试版！此软件为测试版，以后将不断改进。"
-                                         "希望提出更多宝贵的建议，以让本软件能够更好地改进！谢谢！"));
+    QCOMPARE(l.Caption(),
+             QStringLiteral("欢迎使用Kelvane0.4测试版！此软件为测试版，以后将不断改进。"
+                            "希望提出更多宝贵的建议，以让本软件能够更好地改进！谢谢！"));
     QCOMPARE(l.geometry(), twips::toPixels(360, 600, 4695, 1575));
     QCOMPARE(l.ForeColor(), systemColor(13));
     QVERIFY(l.wordWrap());

@@ -1,11 +1,11 @@
 // Hiding the program to the notification area and bringing it back, through the main
 // window's button and an in-memory notification area.
-#include "runtime/controls.h"
-#include "platform/tray.h"
-#include "runtime/runtimeerror.h"
-#include "runtime/trayicondata.h"
 #include "forms/form1.h"
 #include "forms/form5.h"
+#include "platform/tray.h"
+#include "runtime/controls.h"
+#include "runtime/runtimeerror.h"
+#include "runtime/trayicondata.h"
 #include "tests/support/testprogram.h"
 
 #include <QTest>

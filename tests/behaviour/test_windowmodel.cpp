@@ -1,10 +1,10 @@
 // The rules every window relies on: implicit load, unload keeping private variables, show,
 // End, program end, runtime errors, timers and text boxes.
-#include "runtime/controls.h"
-#include "runtime/runtimeerror.h"
 #include "forms/form1.h"
 #include "forms/form5.h"
 #include "forms/form7.h"
+#include "runtime/controls.h"
+#include "runtime/runtimeerror.h"
 #include "tests/support/testprogram.h"
 
 #include <QTest>

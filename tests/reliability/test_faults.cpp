@@ -5,14 +5,14 @@
 // Runs in a private mount namespace when the process may make one (root in most containers):
 // small tmpfs mounts then give a real full disk and a real read-only file system, which bind
 // root as well. Without it those rows are skipped.
-#include "runtime/controls.h"
-#include "values/gbk.h"
 #include "forms/form1.h"
 #include "forms/form3.h"
 #include "forms/form6.h"
+#include "runtime/controls.h"
 #include "scores/module1.h"
 #include "scores/scorefile.h"
 #include "tests/support/testprogram.h"
+#include "values/gbk.h"
 
 #include <QApplication>
 #include <QDir>

@@ -4,7 +4,6 @@
 // every window opened and closed hundreds of times: nothing stays behind.
 // (The shorter cases, a test across the tick boundaries, the game's score and the free-text
 // counter past 32 767, live with their windows' tests.)
-#include "runtime/controls.h"
 #include "forms/form1.h"
 #include "forms/form2.h"
 #include "forms/form3.h"
@@ -12,6 +11,7 @@
 #include "forms/form5.h"
 #include "forms/form6.h"
 #include "forms/form7.h"
+#include "runtime/controls.h"
 #include "tests/support/testprogram.h"
 
 #include <QApplication>
@@ -95,8 +95,8 @@ void TestLongRun::weekWithEveryWindowOpen()
     p.time->setTickCount(startTick);
     p->start();
     Form1 &main = p->form1();
-    for (CommandButton *b : {main.ui().Command1, main.ui().Command2, main.ui().Command3, main.ui().Command4,
-                             main.ui().Command5, main.ui().Command6})
+    for (CommandButton *b : {main.ui().Command1, main.ui().Command2, main.ui().Command3,
+                             main.ui().Command4, main.ui().Command5, main.ui().Command6})
         input::click(b);
 
     // A live test running, with text typed.

@@ -8,7 +8,6 @@
 // KELVANE_SOAK_EVENTS sets the number of events (20 000 by default; `make soak` runs
 // 200 000) and KELVANE_SOAK_SEED the seed. A failure names the seed, the event and the last
 // actions, so that the same run can be replayed.
-#include "runtime/controls.h"
 #include "forms/form1.h"
 #include "forms/form2.h"
 #include "forms/form3.h"
@@ -16,6 +15,7 @@
 #include "forms/form5.h"
 #include "forms/form6.h"
 #include "forms/form7.h"
+#include "runtime/controls.h"
 #include "scores/module1.h"
 #include "scores/scorefile.h"
 #include "tests/support/testprogram.h"
@@ -649,7 +649,8 @@ QString Soak::checkCaptions()
     }
     Form4 &live = (*p_)->form4();
     if (live.isLoaded()) {
-        const QString expected = QStringLiteral("录入字符 %1 个").arg(live.ui().Text1->TextLength());
+        const QString expected =
+            QStringLiteral("录入字符 %1 个").arg(live.ui().Text1->TextLength());
         if (live.ui().Label1->Caption() != expected)
             return QStringLiteral("Form4.Label1 shows \"%1\" for a text of %2 characters")
                 .arg(live.ui().Label1->Caption())

@@ -71,7 +71,10 @@ public:
         QString text;
         QString title;
     };
-    void show(const QString &text, const QString &title) override { shown.push_back({text, title}); }
+    void show(const QString &text, const QString &title) override
+    {
+        shown.push_back({text, title});
+    }
     std::vector<Shown> shown;
 };
 

@@ -1,7 +1,7 @@
 #include "testprogram.h"
 
-#include "runtime/controls.h"
 #include "forms/forms.h"
+#include "runtime/controls.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "fakes.h"
 #include "forms/forms.h"
 #include "runtime/program.h"
-#include "fakes.h"
 
 #include <QTemporaryDir>
 

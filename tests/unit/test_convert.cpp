@@ -136,8 +136,8 @@ void TestConvert::formatNumber_data()
     QTest::newRow("all") << 100.0 << percent << QStringLiteral("100.0");
     QTest::newRow("half") << 50.0 << percent << QStringLiteral("50.0");
     QTest::newRow("below a tenth") << 0.04 << percent << QStringLiteral(".0");
-    QTest::newRow("zero digit in whole part") << 0.5 << QStringLiteral("0.00")
-                                              << QStringLiteral("0.50");
+    QTest::newRow("zero digit in whole part")
+        << 0.5 << QStringLiteral("0.00") << QStringLiteral("0.50");
 }
 
 void TestConvert::formatNumber()

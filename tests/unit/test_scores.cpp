@@ -1,9 +1,9 @@
 // The score file: its bytes, the INI reader on real files, the lookup rules, where the file
 // goes and what a failed write leaves behind.
-#include "values/gbk.h"
 #include "scores/module1.h"
 #include "scores/scorefile.h"
 #include "tests/support/filesizelimit.h"
+#include "values/gbk.h"
 
 #include <QDir>
 #include <QFile>
@@ -62,8 +62,10 @@ void TestScores::roundTrip_data()
 {
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QByteArray>("valueBytes");
-    QTest::newRow("final total") << QStringLiteral("总分:120") << QByteArray::fromHex("D7DCB7D63A313230");
-    QTest::newRow("running score") << QStringLiteral("分数30") << QByteArray::fromHex("B7D6CAFD3330");
+    QTest::newRow("final total") << QStringLiteral("总分:120")
+                                 << QByteArray::fromHex("D7DCB7D63A313230");
+    QTest::newRow("running score")
+        << QStringLiteral("分数30") << QByteArray::fromHex("B7D6CAFD3330");
     QTest::newRow("past 16 bits") << QStringLiteral("总分:40000")
                                   << QByteArray::fromHex("D7DCB7D63A3430303030");
     QTest::newRow("empty") << QString() << QByteArray();
@@ -93,16 +95,18 @@ void TestScores::readsNothing_data()
     QTest::addColumn<QString>("section");
     QTest::addColumn<QString>("key");
     const QByteArray stored = "[config]\r\nlabel1=\xD7\xDC\xB7\xD6:120\r\n";
-    QTest::newRow("missing section") << stored << QStringLiteral("game") << QStringLiteral("label1");
+    QTest::newRow("missing section")
+        << stored << QStringLiteral("game") << QStringLiteral("label1");
     QTest::newRow("missing key") << stored << QStringLiteral("config") << QStringLiteral("label2");
     QTest::newRow("key in another section")
         << QByteArray("[other]\r\nlabel1=1\r\n[config]\r\nlabel2=2\r\n") << QStringLiteral("config")
         << QStringLiteral("label1");
-    QTest::newRow("empty value") << QByteArray("[config]\r\nlabel1=\r\n") << QStringLiteral("config")
-                                 << QStringLiteral("label1");
-    QTest::newRow("empty file") << QByteArray() << QStringLiteral("config") << QStringLiteral("label1");
-    QTest::newRow("empty key asked") << QByteArray("[config]\r\n=x\r\n") << QStringLiteral("config")
-                                     << QString();
+    QTest::newRow("empty value") << QByteArray("[config]\r\nlabel1=\r\n")
+                                 << QStringLiteral("config") << QStringLiteral("label1");
+    QTest::newRow("empty file") << QByteArray() << QStringLiteral("config")
+                                << QStringLiteral("label1");
+    QTest::newRow("empty key asked")
+        << QByteArray("[config]\r\n=x\r\n") << QStringLiteral("config") << QString();
 }
 
 void TestScores::readsNothing()
@@ -124,9 +128,9 @@ void TestScores::missingFileIsNotCreated()
     const QString inMissingFolder = dir.filePath(QStringLiteral("kelvane/config.ini"));
     QCOMPARE(Module1::ReadIniValue(QStringLiteral("config"), QStringLiteral("label1"), path),
              QString());
-    QCOMPARE(Module1::ReadIniValue(QStringLiteral("config"), QStringLiteral("label1"),
-                                   inMissingFolder),
-             QString());
+    QCOMPARE(
+        Module1::ReadIniValue(QStringLiteral("config"), QStringLiteral("label1"), inMissingFolder),
+        QString());
     QVERIFY(!QFileInfo::exists(path));
     QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("kelvane"))));
 }
@@ -141,7 +145,8 @@ void TestScores::valueLength_data()
     QTest::newRow("10000 bytes cut to 9999")
         << QByteArray(10000, 'x') << QString(9999, QLatin1Char('x'));
     QTest::newRow("two-byte character ending at 9999")
-        << QByteArray(9997, 'x') + zong + "yy" << QString(9997, QLatin1Char('x')) + QStringLiteral("总");
+        << QByteArray(9997, 'x') + zong + "yy"
+        << QString(9997, QLatin1Char('x')) + QStringLiteral("总");
     QTest::newRow("two-byte character across the limit is left out")
         << QByteArray(9998, 'x') + zong << QString(9998, QLatin1Char('x'));
     QTest::newRow("Chinese only, 5000 characters")
@@ -165,10 +170,14 @@ void TestScores::garbageFiles_data()
 {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("4 GiB of zeros, the key at its end") << "sparse" << "";
-    QTest::newRow("random bytes after the key") << "random" << "";
-    QTest::newRow("a folder in place of the file") << "folder" << "";
-    QTest::newRow("a pipe nobody writes to") << "pipe" << "";
+    QTest::newRow("4 GiB of zeros, the key at its end") << "sparse"
+                                                        << "";
+    QTest::newRow("random bytes after the key") << "random"
+                                                << "";
+    QTest::newRow("a folder in place of the file") << "folder"
+                                                   << "";
+    QTest::newRow("a pipe nobody writes to") << "pipe"
+                                             << "";
 }
 
 void TestScores::garbageFiles()
@@ -218,56 +227,59 @@ void TestScores::lookupRules_data()
     QTest::addColumn<QByteArray>("value");
     QTest::newRow("LF line ends") << QByteArray("[config]\nlabel1=a\n") << QByteArray("config")
                                   << QByteArray("label1") << QByteArray("a");
-    QTest::newRow("lone CR line ends") << QByteArray("[config]\rlabel1=a\rlabel2=b") << QByteArray("config")
-                                       << QByteArray("label2") << QByteArray("b");
-    QTest::newRow("no line end after the value") << QByteArray("[config]\r\nlabel1=a") << QByteArray("config")
-                                                 << QByteArray("label1") << QByteArray("a");
+    QTest::newRow("lone CR line ends")
+        << QByteArray("[config]\rlabel1=a\rlabel2=b") << QByteArray("config")
+        << QByteArray("label2") << QByteArray("b");
+    QTest::newRow("no line end after the value")
+        << QByteArray("[config]\r\nlabel1=a") << QByteArray("config") << QByteArray("label1")
+        << QByteArray("a");
     QTest::newRow("blanks around names and value")
         << QByteArray("  [ config ]  \r\n\tlabel1  =  a b \t\r\n") << QByteArray("config")
         << QByteArray("label1") << QByteArray("a b");
-    QTest::newRow("names ignore ASCII case") << QByteArray("[CONFIG]\r\nLabel1=a\r\n")
-                                             << QByteArray("config") << QByteArray("LABEL1")
-                                             << QByteArray("a");
-    QTest::newRow("UTF-8 byte order mark") << QByteArray("\xEF\xBB\xBF[config]\r\nlabel1=a\r\n")
-                                           << QByteArray("config") << QByteArray("label1")
-                                           << QByteArray("a");
-    QTest::newRow("comment lines") << QByteArray("[config]\r\n;label1=no\r\n# label1=no\r\nlabel1=yes\r\n")
-                                   << QByteArray("config") << QByteArray("label1") << QByteArray("yes");
+    QTest::newRow("names ignore ASCII case")
+        << QByteArray("[CONFIG]\r\nLabel1=a\r\n") << QByteArray("config") << QByteArray("LABEL1")
+        << QByteArray("a");
+    QTest::newRow("UTF-8 byte order mark")
+        << QByteArray("\xEF\xBB\xBF[config]\r\nlabel1=a\r\n") << QByteArray("config")
+        << QByteArray("label1") << QByteArray("a");
+    QTest::newRow("comment lines")
+        << QByteArray("[config]\r\n;label1=no\r\n# label1=no\r\nlabel1=yes\r\n")
+        << QByteArray("config") << QByteArray("label1") << QByteArray("yes");
     QTest::newRow("semicolon inside a value is kept")
         << QByteArray("[config]\r\nlabel1=a ; b\r\n") << QByteArray("config")
         << QByteArray("label1") << QByteArray("a ; b");
     QTest::newRow("value splits at the first equals sign")
-        << QByteArray("[config]\r\nlabel1=a=b\r\n") << QByteArray("config")
-        << QByteArray("label1") << QByteArray("a=b");
-    QTest::newRow("quotes are part of the value") << QByteArray("[config]\r\nlabel1=\"a\"\r\n")
-                                                  << QByteArray("config") << QByteArray("label1")
-                                                  << QByteArray("\"a\"");
-    QTest::newRow("first key wins") << QByteArray("[config]\r\nlabel1=first\r\nlabel1=second\r\n")
-                                    << QByteArray("config") << QByteArray("label1")
-                                    << QByteArray("first");
-    QTest::newRow("section repeated later") << QByteArray("[config]\r\nx=1\r\n[other]\r\nlabel1=no\r\n[config]\r\nlabel1=yes\r\n")
-                                            << QByteArray("config") << QByteArray("label1")
-                                            << QByteArray("yes");
-    QTest::newRow("key before any section") << QByteArray("label1=no\r\n[config]\r\n")
-                                            << QByteArray("config") << QByteArray("label1")
-                                            << QByteArray();
+        << QByteArray("[config]\r\nlabel1=a=b\r\n") << QByteArray("config") << QByteArray("label1")
+        << QByteArray("a=b");
+    QTest::newRow("quotes are part of the value")
+        << QByteArray("[config]\r\nlabel1=\"a\"\r\n") << QByteArray("config")
+        << QByteArray("label1") << QByteArray("\"a\"");
+    QTest::newRow("first key wins")
+        << QByteArray("[config]\r\nlabel1=first\r\nlabel1=second\r\n") << QByteArray("config")
+        << QByteArray("label1") << QByteArray("first");
+    QTest::newRow("section repeated later")
+        << QByteArray("[config]\r\nx=1\r\n[other]\r\nlabel1=no\r\n[config]\r\nlabel1=yes\r\n")
+        << QByteArray("config") << QByteArray("label1") << QByteArray("yes");
+    QTest::newRow("key before any section")
+        << QByteArray("label1=no\r\n[config]\r\n") << QByteArray("config") << QByteArray("label1")
+        << QByteArray();
     QTest::newRow("section without closing bracket")
         << QByteArray("[config\r\nlabel1=a\r\n") << QByteArray("config") << QByteArray("label1")
         << QByteArray("a");
-    QTest::newRow("NUL ends the value") << QByteArray("[config]\r\nlabel1=ab\0cd\r\n", 23)
-                                        << QByteArray("config") << QByteArray("label1")
-                                        << QByteArray("ab");
+    QTest::newRow("NUL ends the value")
+        << QByteArray("[config]\r\nlabel1=ab\0cd\r\n", 23) << QByteArray("config")
+        << QByteArray("label1") << QByteArray("ab");
     // 癩 is B0 5D: its second byte is ']' and must not close the section name.
-    QTest::newRow("second byte like a bracket") << QByteArray("[\xB0\x5D]\r\nk=v\r\n")
-                                                << QByteArray("\xB0\x5D") << QByteArray("k")
-                                                << QByteArray("v");
+    QTest::newRow("second byte like a bracket")
+        << QByteArray("[\xB0\x5D]\r\nk=v\r\n") << QByteArray("\xB0\x5D") << QByteArray("k")
+        << QByteArray("v");
     // 癆 is B0 41 and 癮 is B0 61: case folding must not make them one name.
     QTest::newRow("second byte like a letter is not folded")
         << QByteArray("[s]\r\n\xB0\x41=no\r\n\xB0\x61=yes\r\n") << QByteArray("s")
         << QByteArray("\xB0\x61") << QByteArray("yes");
-    QTest::newRow("Chinese value") << QByteArray("[config]\r\nlabel1=\xB7\xD6\xCA\xFD\x33\x30\r\n")
-                                   << QByteArray("config") << QByteArray("label1")
-                                   << QByteArray("\xB7\xD6\xCA\xFD\x33\x30");
+    QTest::newRow("Chinese value")
+        << QByteArray("[config]\r\nlabel1=\xB7\xD6\xCA\xFD\x33\x30\r\n") << QByteArray("config")
+        << QByteArray("label1") << QByteArray("\xB7\xD6\xCA\xFD\x33\x30");
 }
 
 void TestScores::lookupRules()
@@ -284,8 +296,7 @@ void TestScores::whereTheFileGoes_data()
     QTest::addColumn<QString>("programDir");
     QTest::addColumn<bool>("writable");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("program folder writable")
-        << "/opt/kelvane" << true << "/opt/kelvane/config.ini";
+    QTest::newRow("program folder writable") << "/opt/kelvane" << true << "/opt/kelvane/config.ini";
     QTest::newRow("program folder read-only")
         << "/opt/kelvane" << false << "/home/u/.local/share/kelvane/config.ini";
     QTest::newRow("program folder unknown")

@@ -26,15 +26,16 @@ void TestTextBox::editsRaiseOneChangeEach_data()
     const auto key = [](Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier) {
         return [k, m](TextBox &b) { QTest::keyClick(&b, k, m); };
     };
-    QTest::newRow("set from code") << Edit([](TextBox &b) {
-        b.setText(QStringLiteral("甲乙\r\n丙"));
-    }) << QStringLiteral("甲乙\r\n丙") << 1;
-    QTest::newRow("the same text again") << Edit([](TextBox &b) {
-        b.setText(QStringLiteral("start"));
-    }) << QStringLiteral("start") << 0;
+    QTest::newRow("set from code")
+        << Edit([](TextBox &b) { b.setText(QStringLiteral("甲乙\r\n丙")); })
+        << QStringLiteral("甲乙\r\n丙") << 1;
+    QTest::newRow("the same text again")
+        << Edit([](TextBox &b) { b.setText(QStringLiteral("start")); }) << QStringLiteral("start")
+        << 0;
     QTest::newRow("keys typed") << Edit([](TextBox &b) {
         QTest::keyClicks(&b, QStringLiteral("abcd"));
-    }) << QStringLiteral("startabcd") << 4;
+    }) << QStringLiteral("startabcd")
+                                << 4;
     QTest::newRow("enter") << Edit(key(Qt::Key_Return)) << QStringLiteral("start\r\n") << 1;
     QTest::newRow("backspace") << Edit(key(Qt::Key_Backspace)) << QStringLiteral("star") << 1;
     QTest::newRow("caret moved") << Edit([](TextBox &b) {

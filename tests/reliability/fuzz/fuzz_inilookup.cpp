@@ -18,9 +18,9 @@
 //     * neither starts nor ends with a space or a tab (the reader trims blanks around values),
 //     * takes at most maxValueBytes bytes in GBK (a longer one comes back cut at that limit,
 //       which is checked too).
-#include "values/gbk.h"
 #include "scores/module1.h"
 #include "scores/scorefile.h"
+#include "values/gbk.h"
 
 #include <QByteArray>
 #include <QString>
@@ -43,14 +43,8 @@ void fail(const char *what, std::string_view detail = {})
 
 // --- A second reading of the rules, kept as plain as possible.
 
-bool isLead(unsigned char b)
-{
-    return b >= 0x81 && b <= 0xFE;
-}
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
+bool isLead(unsigned char b) { return b >= 0x81 && b <= 0xFE; }
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
 std::string_view trim(std::string_view s)
 {
@@ -62,15 +56,9 @@ std::string_view trim(std::string_view s)
 }
 
 // Splits s into characters: a lead byte and the byte after it, or one byte.
-size_t width(std::string_view s, size_t i)
-{
-    return isLead(s[i]) && i + 1 < s.size() ? 2 : 1;
-}
+size_t width(std::string_view s, size_t i) { return isLead(s[i]) && i + 1 < s.size() ? 2 : 1; }
 
-char lower(char c)
-{
-    return c >= 'A' && c <= 'Z' ? char(c + 32) : c;
-}
+char lower(char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; }
 
 bool sameName(std::string_view a, std::string_view b)
 {
@@ -117,10 +105,7 @@ std::string reference(std::string_view file, std::string_view section, std::stri
     return {};
 }
 
-std::string_view view(const QByteArray &b)
-{
-    return {b.constData(), size_t(b.size())};
-}
+std::string_view view(const QByteArray &b) { return {b.constData(), size_t(b.size())}; }
 
 // --- The writer and the reader together.
 
