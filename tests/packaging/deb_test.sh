@@ -61,6 +61,7 @@ expected=$(
     done
     echo "./usr/share/icons/hicolor/scalable/apps/$id.svg"
     echo ./usr/share/man/man1/kelvane.1
+    echo ./usr/share/doc/kelvane/copyright
 )
 dpkg-deb -c "$deb"
 actual=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $6 }')

@@ -21,6 +21,7 @@ expected=$(
     done
     echo "$datadir/icons/hicolor/scalable/apps/$id.svg"
     echo "$mandir/man1/kelvane.1"
+    echo "$datadir/doc/kelvane/copyright"
 )
 actual=$(cd "$stage" && find . -type f -o -type l | sed "s|^\.$prefix/||")
 if [ "$(sort <<<"$expected")" != "$(sort <<<"$actual")" ]; then
