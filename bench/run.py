@@ -2,8 +2,9 @@
 """Runs Kelvane's benchmarks under a private Xvfb and prints one table.
 
 Every figure is set against a reference measured in the same run: the bare Qt window built
-in bench/ (bench_reference), the tick limit, or the same window with an empty text box.
-Absolute times are context only; the machines this runs on are shared and noisy.
+in bench/ (bench_reference), the tick limit, or the same window with an empty text box. The
+one absolute target is a keystroke into a paragraph of 10 000 characters: under 8 ms, half a
+frame at 60 Hz. The machines this runs on are shared and noisy.
 
     python3 bench/run.py --build build-bench [--runs 15] [--idle 30] [--fall 20] [--keys 1000]
 """
@@ -321,7 +322,7 @@ def main():
         row(f"CPU per fall tick, whole process (share of one core; median round, rounds "
             f"{game_shares[0]:.2f}–{game_shares[-1]:.2f} %)",
             f"{us(g_tick)} ({g_core:.2f} %)", f"{us(r_tick)} ({r_core:.2f} %)",
-            g_tick / max(r_tick, 1), "< 2 % of a core", g_core < 2.0)
+            g_tick / max(r_tick, 1), "≤ 1", g_tick <= r_tick)
         handler = game["handler_ns"] / max(game["ticks"], 1)
         row("…of which the game's own Timer2_Timer (share of one core)",
             f"{us(handler)} ({game['handler_ns'] / game['wall_ns'] * 100:.2f} %)", "—",
@@ -337,12 +338,14 @@ def main():
                     if not run["ok"]:
                         warnings.append(f"{form} {shape} {size}: typing left the wrong text")
                     ratio = run["median_ns"] / max(empty["median_ns"], 1)
-                    gated = size == 100_000
+                    # Half a frame at 60 Hz, for a paragraph as long as an hour's typing.
+                    gated = shape == "paragraph" and size == 10_000
                     row(f"Keystroke, {title}, {size:,} chars {shape_title} : empty box "
                         f"(medians of {run['typed']} and {empty['typed']} keys, "
                         f"{args.rounds} rounds)",
                         us(run["median_ns"]), us(empty["median_ns"]), ratio,
-                        "≤ 2" if gated else "context", ratio <= 2 if gated else None)
+                        "< 8 ms" if gated else "context",
+                        run["median_ns"] < 8e6 if gated else None)
     if "scores" in phases:
         if not score.get("ok"):
             warnings.append("the score file did not read back what was written")
