@@ -14,9 +14,7 @@ public:
     ~Form1() override;
 
     struct Controls : FormControls {
-        Controls(FormWindow &window, TimeSource &time) : w(&window), time(time) {}
-        FormWindow *w;
-        TimeSource &time;
+        using FormControls::FormControls;
 
         // clang-format off
         CommandButton *Command1 = new CommandButton(w, u"Command1", u"打字速度测试", 0, 0, 1815, 495);

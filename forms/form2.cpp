@@ -17,7 +17,7 @@ Form2::Form2(Forms &forms) : Form(forms.program(), QStringLiteral("Form2")) {}
 std::unique_ptr<FormControls> Form2::build(FormWindow &w)
 {
     setWindow(w, u"英文打字速度测试", 6000, 4275);
-    auto c = std::make_unique<Controls>(w);
+    auto c = std::make_unique<Controls>(w, program().time());
     // Labels take no focus, so their tab indexes leave this order.
     setTabOrder({c->Command1, c->Text1, c->Text2, c->Opt1, c->Opt2});
     c->Command1->onClick = handler<>([this] { Command1_Click(); });

@@ -17,8 +17,7 @@ public:
     explicit Form2(Forms &forms);
 
     struct Controls : FormControls {
-        explicit Controls(FormWindow &window) : w(&window) {}
-        FormWindow *w;
+        using FormControls::FormControls;
 
         // clang-format off
         CommandButton *Command1 = new CommandButton(w, u"Command1", u"产生字母", 240, 360, 1335, 615);

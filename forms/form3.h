@@ -15,9 +15,7 @@ public:
     explicit Form3(Forms &forms);
 
     struct Controls : FormControls {
-        Controls(FormWindow &window, TimeSource &time) : w(&window), time(time) {}
-        FormWindow *w;
-        TimeSource &time;
+        using FormControls::FormControls;
 
         // clang-format off
         Label *Label1 = new Label(w, u"Label1", 480, 360, 2055, 975);

@@ -16,9 +16,7 @@ public:
     explicit Form4(Forms &forms);
 
     struct Controls : FormControls {
-        Controls(FormWindow &window, TimeSource &time) : w(&window), time(time) {}
-        FormWindow *w;
-        TimeSource &time;
+        using FormControls::FormControls;
 
         // clang-format off
         TextBox *Text1 = new TextBox(w, u"Text1", TextBox::Lines::Multi, 1200, 480, 3735, 855);

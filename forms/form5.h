@@ -14,9 +14,7 @@ public:
     explicit Form5(Forms &forms);
 
     struct Controls : FormControls {
-        Controls(FormWindow &window, TimeSource &time) : w(&window), time(time) {}
-        FormWindow *w;
-        TimeSource &time;
+        using FormControls::FormControls;
 
         // clang-format off
         // The result label, read by the leaderboard.

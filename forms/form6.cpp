@@ -4,6 +4,7 @@
 #include "forms/form4.h"
 #include "forms/form5.h"
 #include "forms/forms.h"
+#include "runtime/program.h"
 #include "scores/module1.h"
 
 Form6::Form6(Forms &forms) : Form(forms.program(), QStringLiteral("Form6")), forms_(forms) {}
@@ -11,7 +12,7 @@ Form6::Form6(Forms &forms) : Form(forms.program(), QStringLiteral("Form6")), for
 std::unique_ptr<FormControls> Form6::build(FormWindow &w)
 {
     setWindow(w, u"打字英雄榜（数据库问题尚未解决，原谅我的技术...）", 7260, 5115);
-    auto c = std::make_unique<Controls>(w);
+    auto c = std::make_unique<Controls>(w, program().time());
     setTabOrder({c->Command1, c->Command2, c->Command3, c->Command4});
     c->Command1->onClick = handler<>([this] { Command1_Click(); });
     c->Command2->onClick = handler<>([this] { Command2_Click(); });

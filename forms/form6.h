@@ -13,8 +13,7 @@ public:
     explicit Form6(Forms &forms);
 
     struct Controls : FormControls {
-        explicit Controls(FormWindow &window) : w(&window) {}
-        FormWindow *w;
+        using FormControls::FormControls;
 
         // clang-format off
         Label *Label5 = new Label(w, u"Label5", 720, 120, 1455, 375, u"打字游戏分数：");

@@ -12,8 +12,7 @@ public:
     explicit Form7(Forms &forms);
 
     struct Controls : FormControls {
-        explicit Controls(FormWindow &window) : w(&window) {}
-        FormWindow *w;
+        using FormControls::FormControls;
 
         // clang-format off
         Label *Label1 = new Label(w, u"Label1", 360, 600, 4695, 1575,

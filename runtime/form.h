@@ -10,6 +10,7 @@
 #include <vector>
 
 class Program;
+class TimeSource;
 class QCloseEvent;
 
 // The on-screen window of a loaded form. It hands its close, key and mouse events to the
@@ -29,9 +30,14 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
 };
 
-// What a loaded form's build step creates; destroyed when the form unloads.
+// What a loaded form's build step creates; destroyed when the form unloads. A window's own
+// Controls derive from it (`using FormControls::FormControls;`) and make each control, in the
+// order of the layout, on `w`; timers tick on `time`.
 struct FormControls {
+    FormControls(FormWindow &window, TimeSource &time) : w(&window), time(time) {}
     virtual ~FormControls() = default;
+    FormWindow *const w;
+    TimeSource &time;
 };
 
 // The base of Form1 … Form7. An instance lives from its first reference to the end of the
