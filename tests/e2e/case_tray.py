@@ -17,11 +17,14 @@ def tray_host(run):
 def tray_icon(program):
     """The icon's window: what the program shows on screen besides its own windows."""
     def find():
+        # Qt leaves the icon's window untitled, so X names it after the application; the tip
+        # shows only on hover.
         icons = [x for x in program.visible_xids()
-                 if xdotool_out("getwindowname", x).strip() == "Kelvane"]
+                 if xdotool_out("getwindowname", x).strip() == "kelvane"]
         expect(len(icons) <= 1, "%d tray icons" % len(icons))
         return icons[0] if icons else None
-    return wait_for(find, "the tray icon with the tip Kelvane")
+    return wait_for(find, lambda: "the tray icon; the program's windows: %r" % [
+        (x, xdotool_out("getwindowname", x).strip()) for x in program.visible_xids()])
 
 
 def feather_shown(xid):
