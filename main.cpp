@@ -8,7 +8,6 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kelvane"));
-    QApplication::setApplicationDisplayName(Program::applicationTitle());
     // Wayland desktops find a window's icon and name through its desktop entry, by this id.
     QApplication::setDesktopFileName(QStringLiteral("io.github.kelvane.Kelvane"));
     // A hidden window still counts as loaded, so the program decides when it ends.

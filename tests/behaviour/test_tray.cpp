@@ -269,21 +269,30 @@ void TestTray::endRemovesTheIcon()
 void TestTray::activationsBecomeShellEventCodes_data()
 {
     QTest::addColumn<QSystemTrayIcon::ActivationReason>("reason");
+    QTest::addColumn<TrayHost>("host");
     QTest::addColumn<int>("code");
     QTest::addColumn<bool>("restores");
-    QTest::newRow("click") << QSystemTrayIcon::Trigger << 514 << false;
-    QTest::newRow("double click") << QSystemTrayIcon::DoubleClick << 515 << true;
-    QTest::newRow("context") << QSystemTrayIcon::Context << 517 << false;
-    QTest::newRow("middle click") << QSystemTrayIcon::MiddleClick << 520 << false;
-    QTest::newRow("unknown") << QSystemTrayIcon::Unknown << 0 << false;
+    const auto xembed = TrayHost::XEmbed;
+    const auto sni = TrayHost::StatusNotifier;
+    QTest::newRow("xembed click") << QSystemTrayIcon::Trigger << xembed << 514 << false;
+    QTest::newRow("xembed double click") << QSystemTrayIcon::DoubleClick << xembed << 515 << true;
+    QTest::newRow("xembed context") << QSystemTrayIcon::Context << xembed << 517 << false;
+    QTest::newRow("xembed middle click") << QSystemTrayIcon::MiddleClick << xembed << 520 << false;
+    QTest::newRow("xembed unknown") << QSystemTrayIcon::Unknown << xembed << 0 << false;
+    // No double click over D-Bus: the host's left click, Activate, is the way back.
+    QTest::newRow("sni activate") << QSystemTrayIcon::Trigger << sni << 515 << true;
+    QTest::newRow("sni context menu") << QSystemTrayIcon::Context << sni << 517 << false;
+    QTest::newRow("sni secondary activate") << QSystemTrayIcon::MiddleClick << sni << 520 << false;
+    QTest::newRow("sni unknown") << QSystemTrayIcon::Unknown << sni << 0 << false;
 }
 
 void TestTray::activationsBecomeShellEventCodes()
 {
     QFETCH(QSystemTrayIcon::ActivationReason, reason);
+    QFETCH(TrayHost, host);
     QFETCH(int, code);
     QFETCH(bool, restores);
-    QCOMPARE(trayEventCode(reason), code);
+    QCOMPARE(trayEventCode(reason, host), code);
     // Only the double click's code comes through the main window's test.
     TestProgram p;
     minimise(p);

@@ -73,6 +73,8 @@ def speed_test_empty_box(run):
     test.press("计算")
     texts, box, press_ok = program.message_box()
     expect(EMPTY_MESSAGE in texts, "message box says %r, wanted %r" % (texts, EMPTY_MESSAGE))
+    # The box names itself; its X window is found by that title, exactly.
+    expect_equal(box.title, "Kelvane", "the message box's title")
     box.check_chinese_renders(shot_name="message box")
     press_ok()
     expect_equal(test.caption_at(*RESULT), result, "Label4 after the empty-box message")

@@ -1,5 +1,7 @@
 """Hiding to the notification area and coming back with a double click, with trayer as the
-notification area."""
+notification area (XEmbed)."""
+
+import time
 
 from harness import case, expect, expect_equal, screenshot, wait_for, xdotool, xdotool_out
 from xwindow import selection_owner
@@ -17,11 +19,14 @@ def tray_host(run):
 def tray_icon(program):
     """The icon's window: what the program shows on screen besides its own windows."""
     def find():
+        # Qt leaves the icon's window untitled, so X names it after the application; the tip
+        # shows only on hover.
         icons = [x for x in program.visible_xids()
-                 if xdotool_out("getwindowname", x).strip() == "Kelvane"]
+                 if xdotool_out("getwindowname", x).strip() == "kelvane"]
         expect(len(icons) <= 1, "%d tray icons" % len(icons))
         return icons[0] if icons else None
-    return wait_for(find, "the tray icon with the tip Kelvane")
+    return wait_for(find, lambda: "the tray icon; the program's windows: %r" % [
+        (x, xdotool_out("getwindowname", x).strip()) for x in program.visible_xids()])
 
 
 def feather_shown(xid):
@@ -31,14 +36,15 @@ def feather_shown(xid):
     return yellow >= 10
 
 
-def double_click(xid):
+def click(xid, times):
     geometry = xdotool_out("getwindowgeometry", "--shell", xid)
     size = dict(line.split("=") for line in geometry.split())
     xdotool("mousemove", "--window", xid, int(size["WIDTH"]) // 2, int(size["HEIGHT"]) // 2)
-    xdotool("click", "--repeat", 2, "--delay", 80, 1)
+    xdotool("click", "--repeat", times, "--delay", 80, 1)
 
 
-@case("tray: 缩小到托盘 hides the main window to a feather icon, a double click brings it back")
+@case("tray (XEmbed): 缩小到托盘 hides the main window to a feather icon, a single click does "
+      "nothing, a double click brings it back")
 def tray_round_trip(run):
     tray_host(run)
     program = run.start()
@@ -55,7 +61,15 @@ def tray_round_trip(run):
         expect("打字速度测试" in program.shown_titles(), "the speed test went away with the "
                "main window (round %d)" % round_trip)
 
-        double_click(icon)
+        if round_trip == 1:
+            # A single click does nothing here. The pause lets the program handle it and
+            # keeps it from pairing with the double click that follows.
+            click(icon, 1)
+            time.sleep(1.0)
+            expect(MAIN not in program.shown_titles() and icon in program.visible_xids(),
+                   "a single click on the icon brought the main window back")
+
+        click(icon, 2)
         main = program.window(MAIN)
         wait_for(lambda: icon not in program.visible_xids(),
                  "the icon to leave the notification area (round %d)" % round_trip)

@@ -371,13 +371,13 @@ class Program:
                 xdotool_out("search", "--onlyvisible", "--pid", self.proc.pid, ".*").split()]
 
     def xid(self, title):
-        """The X window of a shown window. Qt adds the application's name to the X title."""
+        """The X window of a shown window: its X title is exactly the caption."""
         def find():
             ids = xdotool_out("search", "--onlyvisible", "--pid", self.proc.pid, ".*").split()
             hits = []
             for xid in ids:
                 name = xdotool_out("getwindowname", xid).strip()
-                if name == title or name.startswith(title + " \u2014 "):
+                if name == title:
                     hits.append(int(xid))
             expect(len(hits) <= 1, "%d X windows titled %r" % (len(hits), title))
             return hits[0] if hits else None

@@ -3,10 +3,13 @@
 through the accessibility tree and driven with the keyboard and mouse.
 
     /usr/bin/python3 tests/e2e/run_e2e.py --program build/kelvane [--only TEXT]
+    /usr/bin/python3 tests/e2e/run_e2e.py --program build/kelvane --wayland
 
-Needs the system Python (pyatspi), Xvfb, dbus-run-session, at-spi2-core, xdotool,
-ImageMagick and trayer. Ends with the line "N passed, M failed" and a non-zero status when
-a case failed. Every process it starts is stopped, passed or failed.
+Needs the system Python (pyatspi, python3-gi), Xvfb, dbus-run-session, at-spi2-core,
+xdotool, ImageMagick and trayer; with --wayland, weston and Qt's Wayland plugin instead of
+the X tools: the cases in wayland_*.py run on weston's headless backend, the program as a
+native Wayland client. Ends with the line "N passed, M failed" and a non-zero status when a
+case failed. Every process it starts is stopped, passed or failed.
 """
 
 import argparse
@@ -26,14 +29,18 @@ from processes import kill_group
 HERE = os.path.dirname(os.path.abspath(__file__))
 # Keep the source tree clean: no __pycache__ next to the cases.
 sys.dont_write_bytecode = True
-# Every case, the program's start-ups and the one-minute game together stay well below this.
+# Every case, the program's start-ups and the one-minute game together stay well below this;
+# the Wayland smoke run below the other.
 SUITE_LIMIT = 280
+WAYLAND_LIMIT = 100
 
 
 def parse_args():
     p = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     p.add_argument("--program", required=True, help="the built kelvane executable")
     p.add_argument("--only", default="", help="run only the cases whose title contains this")
+    p.add_argument("--wayland", action="store_true",
+                   help="run the Wayland cases on a headless weston instead of the X ones")
     p.add_argument("--screenshots", default=os.path.join(os.getcwd(), "e2e-screenshots"),
                    help="folder for the screenshots of the windows")
     p.add_argument("--inner", metavar="RESULTS", help=argparse.SUPPRESS)
@@ -85,33 +92,63 @@ def start_xvfb(runtime):
     return xvfb, display
 
 
+WAYLAND_SOCKET = "wayland-kelvane"
+
+
+def start_weston(runtime):
+    """weston's headless backend, with its socket in the private runtime folder."""
+    weston = subprocess.Popen(
+        ["weston", "--backend=headless-backend.so", "--socket=" + WAYLAND_SOCKET,
+         "--idle-time=0", "--no-config", "--width=1280", "--height=800",
+         "--log=" + os.path.join(runtime, "weston.log")],
+        env=dict(os.environ, XDG_RUNTIME_DIR=runtime), stdin=subprocess.DEVNULL,
+        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
+    socket = os.path.join(runtime, WAYLAND_SOCKET)
+    deadline = time.monotonic() + 20
+    while not os.path.exists(socket):
+        if weston.poll() is not None or time.monotonic() > deadline:
+            raise RuntimeError("weston did not start")
+        time.sleep(0.05)
+    return weston
+
+
 def outer(args):
     """Sets up the display and the session bus, runs the cases inside, cleans up."""
     runtime = tempfile.mkdtemp(prefix="kelvane-e2e-runtime-")
     os.chmod(runtime, 0o700)
     results = os.path.join(runtime, "results.json")
-    xvfb = inner = None
+    limit = WAYLAND_LIMIT if args.wayland else SUITE_LIMIT
+    server = inner = None
     timed_out = False
     setup_error = None
     try:
-        xvfb, display = start_xvfb(runtime)
         env = dict(os.environ)
         for leftover in ("DBUS_SESSION_BUS_ADDRESS", "AT_SPI_BUS_ADDRESS", "WAYLAND_DISPLAY",
-                         "QT_QPA_PLATFORM", "QT_ACCESSIBILITY", "SESSION_MANAGER"):
+                         "DISPLAY", "XAUTHORITY", "QT_QPA_PLATFORM", "QT_ACCESSIBILITY",
+                         "SESSION_MANAGER"):
             env.pop(leftover, None)
-        env.update(DISPLAY=display, XDG_RUNTIME_DIR=runtime, LC_ALL="C.UTF-8",
+        env.update(XDG_RUNTIME_DIR=runtime, LC_ALL="C.UTF-8",
                    KELVANE_E2E_PIDS=os.path.join(runtime, "pids"))
-        print("real-window tests on display %s" % display, flush=True)
+        if args.wayland:
+            server = start_weston(runtime)
+            env.update(WAYLAND_DISPLAY=WAYLAND_SOCKET, QT_QPA_PLATFORM="wayland")
+            print("real-window tests on weston (headless), socket %s" % WAYLAND_SOCKET,
+                  flush=True)
+        else:
+            server, display = start_xvfb(runtime)
+            env.update(DISPLAY=display)
+            print("real-window tests on display %s" % display, flush=True)
         # The buses' chatter goes to a log, shown only when something went wrong.
         bus_log = open(os.path.join(runtime, "session.log"), "wb")
         inner = subprocess.Popen(
             ["dbus-run-session", "--", sys.executable, os.path.abspath(__file__),
              "--program", os.path.abspath(args.program), "--only", args.only,
-             "--screenshots", os.path.abspath(args.screenshots), "--inner", results],
+             "--screenshots", os.path.abspath(args.screenshots), "--inner", results]
+            + (["--wayland"] if args.wayland else []),
             env=env, stdin=subprocess.DEVNULL, stderr=bus_log, start_new_session=True)
         bus_log.close()
         try:
-            inner.wait(timeout=SUITE_LIMIT)
+            inner.wait(timeout=limit)
         except subprocess.TimeoutExpired:
             timed_out = True
     except Exception as e:  # no display or no session: report it like a failed case
@@ -121,7 +158,7 @@ def outer(args):
     finally:
         kill_group(inner)
         kill_recorded(os.path.join(runtime, "pids"))
-        kill_group(xvfb)
+        kill_group(server)
 
     try:
         with open(results) as f:
@@ -133,14 +170,14 @@ def outer(args):
         print("FAIL  setting up the display and the session: %s" % setup_error)
         failed += 1
     elif timed_out:
-        print("FAIL  the suite was stopped or ran out of its %d seconds" % SUITE_LIMIT)
+        print("FAIL  the suite was stopped or ran out of its %d seconds" % limit)
         failed += 1
     elif not outcome.get("done"):
         print("FAIL  the suite stopped before its end (status %s)" %
               (inner.returncode if inner else "not started"))
         failed += 1
     if failed:
-        for log in ("xvfb.log", "session.log"):
+        for log in ("xvfb.log", "weston.log", "session.log"):
             try:
                 with open(os.path.join(runtime, log), "rb") as f:
                     chatter = f.read().decode("utf-8", "replace").strip()
@@ -180,7 +217,8 @@ def run_cases(args):
     """Runs every case, each in a folder of its own; returns (passed, failed)."""
     sys.path.insert(0, HERE)
     import harness  # after the bus is up: pyatspi connects on import
-    for path in sorted(glob.glob(os.path.join(HERE, "case_*.py"))):
+    pattern = "wayland_*.py" if args.wayland else "case_*.py"
+    for path in sorted(glob.glob(os.path.join(HERE, pattern))):
         importlib.import_module(os.path.splitext(os.path.basename(path))[0])
 
     passed = failed = 0

@@ -1,6 +1,7 @@
 #!/bin/bash
 # Builds the .deb from the build tree, as `make package` does, into a temporary folder and
-# reads it back with dpkg-deb: its control fields, its Depends and its file list.
+# reads it back with dpkg-deb: its control fields, its Depends and Recommends and its file
+# list.
 #
 # usage: deb_test.sh BUILD_DIR APP_ID VERSION
 set -u
@@ -49,6 +50,12 @@ for wanted in '^libqt6widgets6 \(>= 6\.' '^libqt6gui6 \(>= 6\.' '^libqt6core6 \(
               '^libc6 \(>= ' '^libstdc\+\+6 \(>= ' \
               '^fonts-noto-cjk \| fonts-wqy-zenhei \| fonts-arphic-uming$'; do
     has_clause "$wanted" || fail "Depends has no clause matching /$wanted/: $depends"
+done
+
+# --- Recommends: the Song face of the layouts and Qt's Wayland plugin.
+recommends=$(field Recommends)
+for wanted in fonts-arphic-uming qt6-wayland; do
+    grep -qE "(^|, )$wanted(,|$)" <<<"$recommends" || fail "Recommends has no $wanted: $recommends"
 done
 
 # --- Contents: exactly the installed files, under /usr.
