@@ -23,6 +23,7 @@ public:
     explicit QtNotifyIcon(QIcon icon) : image_(std::move(icon)) {}
     bool isAvailable() const override;
     bool notify(Message message, const TrayIconData &data) override;
+    bool isShown() const override { return icon_ != nullptr; }
     void setEventHandler(std::function<void(int eventCode)> handler) override;
 
 private:

@@ -66,10 +66,19 @@ void Program::terminate(int code)
 
 void Program::formUnloaded()
 {
-    if (ended_)
+    if (ended_ || unloadingHidden_)
         return;
-    if (std::none_of(forms_.begin(), forms_.end(), [](Form *f) { return f->isLoaded(); })) {
-        ended_ = true;
-        services_.exit->quit(0);
-    }
+    // A hidden window alone would keep a process running that the user can neither see nor
+    // reach; the tray icon is the one way back to a hidden main window.
+    if (std::any_of(forms_.begin(), forms_.end(), [](Form *f) { return f->isVisible(); }) ||
+        notifyIcon().isShown())
+        return;
+    // The windows still loaded hidden go as a close would take them: each Form_Unload runs.
+    unloadingHidden_ = true;
+    const std::vector<Form *> forms = forms_;
+    for (Form *form : forms)
+        form->unload();
+    unloadingHidden_ = false;
+    ended_ = true;
+    services_.exit->quit(0);
 }

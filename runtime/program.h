@@ -40,7 +40,9 @@ public:
     // whether any is loaded and close them all at the end.
     void addForm(Form &form);
     void removeForm(Form &form);
-    // Called by a form after it unloaded: the program ends when no window is loaded.
+    // Called by a form after the user closed it. When no window is visible any more and no
+    // tray icon is shown, the windows still loaded hidden are unloaded (their Form_Unload
+    // runs) and the program ends.
     void formUnloaded();
 
     // The title a message box without a title of its own carries.
@@ -54,5 +56,6 @@ private:
     int depth_ = 0;
     bool ended_ = false;
     bool endPending_ = false;
+    bool unloadingHidden_ = false;
     int exitCode_ = 0;
 };

@@ -59,6 +59,8 @@ public:
     virtual ~NotifyIcon() = default;
     virtual bool isAvailable() const = 0;
     virtual bool notify(Message message, const TrayIconData &data) = 0;
+    // Whether an icon is in the notification area now.
+    virtual bool isShown() const = 0;
     virtual void setEventHandler(std::function<void(int eventCode)> handler) = 0;
 };
 

@@ -160,8 +160,8 @@ void TestForm6::layout()
     QVERIFY(control != nullptr);
     QCOMPARE(control->geometry(),
              twips::toPixels(twips.x(), twips.y(), twips.width(), twips.height()));
-    if (const auto *label = qobject_cast<QLabel *>(control))
-        QCOMPARE(label->text(), caption);
+    if (const auto *label = dynamic_cast<Label *>(control))
+        QCOMPARE(label->Caption(), caption);
     else
         QCOMPARE(qobject_cast<QPushButton *>(control)->text(), caption);
 }
@@ -262,10 +262,6 @@ void TestForm6::neverOpenedSourceGivesEmptyAndStaysLoadedHidden()
         QCOMPARE(p->form5().ui().Label1->Caption(), QStringLiteral("3"));
         QVERIFY(!p->form5().isVisible());
     }
-    // Loaded but hidden, it keeps the program alive once the visible windows close.
-    f.window().close();
-    p->form1().window().close();
-    QCOMPARE(p.exit->calls, 0);
 }
 
 void TestForm6::closedSourceGivesEmptyNeverTheLastValue_data()

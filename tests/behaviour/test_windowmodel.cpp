@@ -1,13 +1,20 @@
 // The rules every window relies on: implicit load, unload keeping private variables, show,
 // End, program end, runtime errors, timers and text boxes.
 #include "forms/form1.h"
+#include "forms/form3.h"
 #include "forms/form5.h"
-#include "forms/form7.h"
+#include "forms/form6.h"
 #include "runtime/controls.h"
 #include "runtime/runtimeerror.h"
 #include "tests/support/testprogram.h"
+#include "values/gbk.h"
 
+#include <QFile>
 #include <QTest>
+
+#include <functional>
+
+using Steps = std::function<void(TestProgram &)>;
 
 class TestWindowModel : public QObject {
     Q_OBJECT
@@ -17,7 +24,9 @@ private slots:
     void closeThenReadGivesDesignTimeCaptionButKeepsPrivateVariables();
     void showingAShownWindowOnlyRaisesIt();
     void endStopsEverythingAtOnce();
-    void programEndsWhenTheLastLoadedWindowUnloads();
+    void programEnd_data();
+    void programEnd();
+    void hiddenWindowsUnloadAsAClose();
     void runtimeErrorShowsABoxAndEnds();
     void timersRunHiddenAndStopOnUnload();
     void multiLineBoxCountsLineBreaksAsTwo();
@@ -91,20 +100,77 @@ void TestWindowModel::endStopsEverythingAtOnce()
     QVERIFY(!ran);
 }
 
-void TestWindowModel::programEndsWhenTheLastLoadedWindowUnloads()
+void TestWindowModel::programEnd_data()
+{
+    QTest::addColumn<Steps>("steps");
+    QTest::addColumn<bool>("ends");
+
+    QTest::newRow("main window closed, another still shown") << Steps([](TestProgram &p) {
+        input::click(p->form1().ui().Command1);
+        p->form1().window().close();
+    }) << false;
+    QTest::newRow("the leaderboard loaded the free-text test hidden, both shown windows closed")
+        << Steps([](TestProgram &p) {
+               input::click(p->form1().ui().Command5);
+               input::click(p->form6().ui().Command2);
+               p->form6().window().close();
+               p->form1().window().close();
+           })
+        << true;
+    QTest::newRow("计算 loaded the closed main window hidden, the free-text test closed")
+        << Steps([](TestProgram &p) {
+               input::click(p->form1().ui().Command1);
+               p->form1().window().close();
+               input::type(p->form5().ui().Text1, QStringLiteral("abc"));
+               input::click(p->form5().ui().Command1);
+               p->form5().window().close();
+           })
+        << true;
+    QTest::newRow("main window in the tray, the last shown window closed")
+        << Steps([](TestProgram &p) {
+               input::click(p->form1().ui().Command1);
+               input::click(p->form1().ui().a);
+               p->form5().window().close();
+           })
+        << false;
+    QTest::newRow("no notification area: main window minimised, the other window closed")
+        << Steps([](TestProgram &p) {
+               p.tray->available = false;
+               input::click(p->form1().ui().Command1);
+               input::click(p->form1().ui().a);
+               p->form5().window().close();
+           })
+        << false;
+}
+
+void TestWindowModel::programEnd()
+{
+    QFETCH(Steps, steps);
+    QFETCH(bool, ends);
+    TestProgram p;
+    p->start();
+    steps(p);
+    QCOMPARE(p.exit->calls, ends ? 1 : 0);
+    if (!ends)
+        return;
+    QCOMPARE(p.exit->lastCode, 0);
+    for (Form *f : std::initializer_list<Form *>{&p->form1(), &p->form5(), &p->form6()})
+        QVERIFY2(!f->isLoaded(), qPrintable(f->name()));
+}
+
+void TestWindowModel::hiddenWindowsUnloadAsAClose()
 {
     TestProgram p;
     p->start();
-    p->form5().show();
+    input::click(p->form1().ui().Command4);
+    input::click(p->form3().ui().Command1);
+    p->form3().hide();
     p->form1().window().close();
-    QCOMPARE(p.exit->calls, 0);
-    p->form5().hide(); // hidden still counts as loaded
-    QCOMPARE(p.exit->calls, 0);
-    p->form7().show();
-    p->form7().window().close();
-    QCOMPARE(p.exit->calls, 0);
-    p->form5().unload();
     QCOMPARE(p.exit->calls, 1);
+    // The game's Form_Unload ran: the score caption went to the score file.
+    QFile file(p->scoreFilePath());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), "[config]\r\nlabel1=" + gbk::encode(QStringLiteral("分数0")) + "\r\n");
 }
 
 void TestWindowModel::runtimeErrorShowsABoxAndEnds()

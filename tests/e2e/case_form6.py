@@ -1,5 +1,6 @@
 """The leaderboard: copies the result of an open test, reads the stored game score, and gets
-nothing from a test window that was closed."""
+nothing from a test window that was closed; the windows that reading loaded hidden do not keep
+the program running."""
 
 from case_form3 import score_file_bytes
 from case_form5 import RESULT, open_test, take_test
@@ -15,7 +16,7 @@ ENGLISH_ACCURACY = (2160, 2760)  # Label9
 
 
 @case("leaderboard: copies the open speed test's result, reads the stored game score, "
-      "gets nothing from a closed test")
+      "gets nothing from a closed test; closing the shown windows ends the program")
 def leaderboard(run):
     # A score kept from an earlier run of the program.
     with open(run.file("config.ini"), "wb") as f:
@@ -49,3 +50,7 @@ def leaderboard(run):
     board.wait_caption(*ENGLISH_ACCURACY, "")
     # Reading them loaded those windows hidden: none of them came up on the screen.
     expect_equal(sorted(program.shown_titles()), sorted([MAIN, TITLE]), "windows shown")
+    # Nor do they keep the program running once the user has closed every shown window.
+    board.close()
+    program.window(MAIN).close()
+    expect_equal(program.wait_exit(), 0, "exit status after the last shown window closed")

@@ -108,7 +108,7 @@ public:
     // Sends a mouse event on the icon; returns false when no icon is there to send it.
     bool raise(int eventCode);
 
-    bool isShown() const { return !icons.empty(); }
+    bool isShown() const override { return !icons.empty(); }
     bool hasHandler() const { return bool(handler_); }
 
     // Whether a notification area exists; without one every add fails.
