@@ -72,6 +72,7 @@ public:
     {
     }
     QDateTime now() const override { return inner_->now(); }
+    double secondsSinceMidnight() const override { return inner_->secondsSinceMidnight(); }
     std::uint32_t tickCount() const override { return inner_->tickCount(); }
     std::unique_ptr<TimerDriver> createTimer(std::function<void()> onTick) override
     {

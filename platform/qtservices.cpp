@@ -39,6 +39,11 @@ QDateTime QtTimeSource::now() const
     return t.addMSecs(-t.time().msec());
 }
 
+double QtTimeSource::secondsSinceMidnight() const
+{
+    return QTime::currentTime().msecsSinceStartOfDay() / 1000.0;
+}
+
 std::uint32_t QtTimeSource::tickCount() const
 {
     // Milliseconds since boot, counting suspended time too, cut to 32 bits like the tick

@@ -11,6 +11,7 @@
 class QtTimeSource : public TimeSource {
 public:
     QDateTime now() const override;
+    double secondsSinceMidnight() const override;
     std::uint32_t tickCount() const override;
     std::unique_ptr<TimerDriver> createTimer(std::function<void()> onTick) override;
 };

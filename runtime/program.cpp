@@ -4,6 +4,7 @@
 #include "runtime/runtimeerror.h"
 
 #include <algorithm>
+#include <cmath>
 #include <exception>
 
 Program::Program(Services services) : services_(std::move(services)) {}
@@ -14,9 +15,8 @@ void Program::removeForm(Form &form) { std::erase(forms_, &form); }
 
 void Program::reseedRandom()
 {
-    const QDateTime now = time().now();
-    random().reseed(std::uint32_t(now.toSecsSinceEpoch()) ^
-                    std::uint32_t(now.time().msecsSinceStartOfDay()));
+    // From a clock finer than the second: two presses within one second still differ.
+    random().reseed(std::uint32_t(std::llround(time().secondsSinceMidnight() * 1000.0)));
 }
 
 QString Program::applicationTitle() { return QStringLiteral("Kelvane"); }

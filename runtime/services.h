@@ -27,6 +27,9 @@ public:
     virtual ~TimeSource() = default;
     // Local date-time, whole seconds.
     virtual QDateTime now() const = 0;
+    // Seconds since local midnight with their fraction, for a seed that changes within a
+    // second.
+    virtual double secondsSinceMidnight() const = 0;
     // Milliseconds since the system started, as an unsigned 32-bit count that wraps.
     virtual std::uint32_t tickCount() const = 0;
     virtual std::unique_ptr<TimerDriver> createTimer(std::function<void()> onTick) = 0;

@@ -25,6 +25,11 @@ VirtualTime::VirtualTime(QDateTime start, std::uint32_t startTick)
 
 QDateTime VirtualTime::now() const { return start_.addSecs(elapsed_ / 1000); }
 
+double VirtualTime::secondsSinceMidnight() const
+{
+    return start_.addMSecs(elapsed_).time().msecsSinceStartOfDay() / 1000.0;
+}
+
 std::uint32_t VirtualTime::tickCount() const
 {
     return startTick_ + std::uint32_t(std::uint64_t(elapsed_));

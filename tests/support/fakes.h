@@ -20,6 +20,7 @@ public:
                          std::uint32_t startTick = 5'000'000);
 
     QDateTime now() const override;
+    double secondsSinceMidnight() const override;
     std::uint32_t tickCount() const override;
     std::unique_ptr<TimerDriver> createTimer(std::function<void()> onTick) override;
 
