@@ -128,7 +128,8 @@ CommandButton::CommandButton(QWidget *parent, QStringView name, QStringView capt
     : QPushButton(caption.toString(), parent), Placement(this)
 {
     setObjectName(name.toString());
-    setAutoDefault(false);
+    // A standard push button: Enter presses it while it has the focus, as Space does.
+    setAutoDefault(true);
     place(left, top, width, height);
     connect(this, &QPushButton::clicked, this, [this] {
         if (onClick)

@@ -54,10 +54,14 @@ def main_window_captions(run):
     main.check_chinese_renders()
 
 
-@case("main window: each button opens its window, a second press opens no second one")
+@case("main window: Enter on the focused first button and each button open their "
+      "windows, a second press opens no second one")
 def main_window_navigation(run):
     program = run.start()
     main = program.window(MAIN)
+    # The focus starts on the first button: Enter presses it.
+    main.key("Return")
+    program.window(OPENS[0][1])
     for button, title in OPENS:
         main.press(button)
         program.window(title)
