@@ -17,8 +17,11 @@ std::unique_ptr<FormControls> Form4::build(FormWindow &w)
 {
     setWindow(w, u"打字速度测试1", 6870, 4740);
     auto c = std::make_unique<Controls>(w, program().time());
-    // Undo would take typed text back out of the box; only additions are allowed.
+    // Undo would take typed text back out of the box; only additions are allowed. For the
+    // same reason the box has no menu: its Cut, Delete and Undo take text out, and its Paste
+    // would replace a selection.
     c->Text1->setUndoRedoEnabled(false);
+    c->Text1->setContextMenuPolicy(Qt::NoContextMenu);
     for (Label *label : {c->Label3, c->Label1, c->Label2})
         label->setBackColor(systemColor(19));
     setTabOrder({c->Command1, c->Command2, c->Text1});

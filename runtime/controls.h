@@ -102,6 +102,7 @@ public:
 class TextBox : public QPlainTextEdit, public Placement {
 public:
     enum class Lines { Single, Multi };
+    // The box has the standard right-click menu; a locked box's menu changes nothing.
     TextBox(QWidget *parent, QStringView name, Lines lines, int left, int top, int width,
             int height);
 
@@ -124,6 +125,7 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
     void inputMethodEvent(QInputMethodEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;

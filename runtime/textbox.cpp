@@ -2,7 +2,9 @@
 
 #include "runtime/keys.h"
 
+#include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QRegularExpression>
@@ -18,7 +20,6 @@ TextBox::TextBox(QWidget *parent, QStringView name, Lines lines, int left, int t
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setTabChangesFocus(true);
-    setContextMenuPolicy(Qt::NoContextMenu);
     setAcceptDrops(false);
     if (lines == Lines::Single)
         setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -210,6 +211,23 @@ void TextBox::keyPressEvent(QKeyEvent *event)
             break;
         }
     }
+}
+
+void TextBox::contextMenuEvent(QContextMenuEvent *event)
+{
+    QMenu *menu = createStandardContextMenu(event->pos());
+    // Paste already asks canInsertFromMimeData; the menu's other edits go straight to the
+    // text, so a locked box turns them off.
+    if (locked_) {
+        for (QAction *action : menu->actions()) {
+            const QString name = action->objectName();
+            if (name == u"edit-undo" || name == u"edit-redo" || name == u"edit-cut" ||
+                name == u"edit-delete")
+                action->setEnabled(false);
+        }
+    }
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(event->globalPos());
 }
 
 void TextBox::inputMethodEvent(QInputMethodEvent *event)

@@ -1,4 +1,5 @@
-// What the controls of every window share: buttons pressed from the keyboard.
+// What the controls of every window share: buttons pressed from the keyboard and the text
+// boxes' menus.
 #include "forms/form1.h"
 #include "forms/form2.h"
 #include "forms/form3.h"
@@ -8,7 +9,14 @@
 #include "runtime/controls.h"
 #include "tests/support/testprogram.h"
 
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QTest>
+#include <QTextCursor>
+
+#include <functional>
 
 Q_DECLARE_METATYPE(Qt::Key)
 
@@ -17,6 +25,8 @@ class TestControls : public QObject {
 private slots:
     void keysPressAFocusedButton_data();
     void keysPressAFocusedButton();
+    void textBoxMenus_data();
+    void textBoxMenus();
 };
 
 void TestControls::keysPressAFocusedButton_data()
@@ -57,6 +67,65 @@ void TestControls::keysPressAFocusedButton()
     QTest::keyClick(f.ui().Text1, key, Qt::KeyboardModifiers(modifiers));
     QCOMPARE(f.ui().Text1->Text(), typed);
     QCOMPARE(clicks, 0);
+}
+
+using Box = std::function<TextBox &(TestProgram &)>;
+
+void TestControls::textBoxMenus_data()
+{
+    QTest::addColumn<Box>("box");
+    QTest::addColumn<bool>("locked");
+    // The menu's entries that are enabled, by Qt's names; empty for no menu at all.
+    QTest::addColumn<QStringList>("enabled");
+
+    const QStringList all = {QStringLiteral("edit-undo"),   QStringLiteral("edit-cut"),
+                             QStringLiteral("edit-copy"),   QStringLiteral("edit-paste"),
+                             QStringLiteral("edit-delete"), QStringLiteral("select-all")};
+    QTest::newRow("free-text test")
+        << Box([](TestProgram &p) -> TextBox & { return *p->form5().ui().Text1; }) << false << all;
+    QTest::newRow("English test, letter box")
+        << Box([](TestProgram &p) -> TextBox & { return *p->form2().ui().Text1; }) << false << all;
+    QTest::newRow("English test, typing box")
+        << Box([](TestProgram &p) -> TextBox & { return *p->form2().ui().Text2; }) << false << all;
+    QTest::newRow("English test, typing box locked after the test")
+        << Box([](TestProgram &p) -> TextBox & { return *p->form2().ui().Text2; }) << true
+        << QStringList{QStringLiteral("edit-copy"), QStringLiteral("select-all")};
+    QTest::newRow("live test: no menu")
+        << Box([](TestProgram &p) -> TextBox & { return *p->form4().ui().Text1; }) << false
+        << QStringList();
+}
+
+void TestControls::textBoxMenus()
+{
+    QFETCH(Box, box);
+    QFETCH(bool, locked);
+    QFETCH(QStringList, enabled);
+    TestProgram p;
+    TextBox &b = box(p);
+    input::activate(b.window());
+    QApplication::clipboard()->setText(QStringLiteral("粘贴"));
+    b.SetFocus();
+    // Typed, so there is something to undo; the middle letter selected, to cut or delete.
+    input::type(&b, QStringLiteral("abc"));
+    QTextCursor c = b.textCursor();
+    c.setPosition(1);
+    c.setPosition(2, QTextCursor::KeepAnchor);
+    b.setTextCursor(c);
+    b.setLocked(locked);
+
+    const QPoint at(5, 5);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, b.viewport()->mapToGlobal(at));
+    QApplication::sendEvent(b.viewport(), &event);
+    auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+    QStringList shown;
+    if (menu != nullptr) {
+        for (const QAction *action : menu->actions())
+            if (action->isEnabled() && !action->objectName().isEmpty())
+                shown << action->objectName();
+        menu->close();
+    }
+    QCOMPARE(shown, enabled);
+    QCOMPARE(menu != nullptr, !enabled.isEmpty());
 }
 
 QTEST_MAIN(TestControls)
