@@ -22,7 +22,8 @@ std::unique_ptr<FormControls> Form1::build(FormWindow &w)
 
     auto c = std::make_unique<Controls>(w, program().time());
     c->Label2->setFont(songFont(26.25));
-    c->Label1->setFont(songFont(15.75));
+    // 15.75 pt at the layout; at the labels' line height two lines of it would not fit.
+    c->Label1->setFont(songFont(12.75));
     c->Label1->setForeColor(rgbColor(255, 0, 0));
     c->Label4->setFont(songFont(18));
     c->Label4->setForeColor(rgbColor(0, 192, 0));

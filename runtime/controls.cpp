@@ -2,6 +2,8 @@
 
 #include "runtime/services.h"
 
+#include <QEvent>
+#include <QFontInfo>
 #include <QPainter>
 
 #include <cmath>
@@ -88,20 +90,55 @@ void Placement::apply() { self_->setGeometry(twips::toPixels(left_, top_, width_
 
 Label::Label(QWidget *parent, QStringView name, int left, int top, int width, int height,
              QStringView caption)
-    : QLabel(caption.toString(), parent), Placement(this)
+    : QLabel(parent), Placement(this), caption_(caption.toString())
 {
     setObjectName(name.toString());
-    setTextFormat(Qt::PlainText);
+    setTextFormat(Qt::RichText);
+    // Rich text only for its line height: no links, no selection, mouse events go on to the
+    // window as over any other label.
+    setTextInteractionFlags(Qt::NoTextInteraction);
     setWordWrap(true);
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
     setForeColor(systemColor(18));
     place(left, top, width, height);
+    showCaption();
 }
 
 void Label::setCaption(const QString &caption)
 {
-    if (caption != text())
-        setText(caption);
+    if (caption == caption_)
+        return;
+    caption_ = caption;
+    showCaption();
+}
+
+// The layouts were drawn for a Song face whose lines are as tall as its size (12 pixels at
+// 9 pt), and several captions fill their labels at that pitch. Debian's CJK faces do not
+// keep it: Noto CJK's lines are 1.45 em, so a plain label cuts off the last lines of a
+// wrapped caption. A fixed line height in Qt's rich text holds whatever face fontconfig
+// picks, and Qt still lays out and draws the text. Qt puts the baseline of a fixed line at
+// 4/5 of its height, and the ideographs of AR PL UMing and Noto CJK reach up to 0.92 em
+// above the baseline at these sizes, so a line of 1.15 em keeps the first line's top inside
+// the label. The windows pick label fonts whose captions fit at this height.
+int Label::lineHeight() const { return int(std::ceil(QFontInfo(font()).pixelSize() * 1.15)); }
+
+void Label::showCaption()
+{
+    if (caption_.isEmpty()) {
+        setText(QString());
+        return;
+    }
+    setText(QStringLiteral("<p style=\"margin:0; white-space:pre-wrap; "
+                           "-qt-line-height-type:fixed; line-height:%1px\">%2</p>")
+                .arg(lineHeight())
+                .arg(caption_.toHtmlEscaped()));
+}
+
+void Label::changeEvent(QEvent *event)
+{
+    QLabel::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        showCaption();
 }
 
 void Label::setForeColor(const QColor &color)

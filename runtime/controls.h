@@ -60,15 +60,26 @@ private:
 // Controls are made with their name, their place in twips and, where they have one, their
 // design-time caption, as the layouts give them.
 
+// A label's caption is plain text; it is drawn as Qt rich text only for the fixed line
+// height (see lineHeight), and screen readers hear the plain caption.
 class Label : public QLabel, public Placement {
 public:
     Label(QWidget *parent, QStringView name, int left, int top, int width, int height,
           QStringView caption = {});
-    QString Caption() const { return text(); }
+    QString Caption() const { return caption_; }
     void setCaption(const QString &caption);
     void setForeColor(const QColor &color);
     QColor ForeColor() const;
     void setBackColor(const QColor &color);
+    // Pixels from one line of the caption to the next at the label's font.
+    int lineHeight() const;
+
+protected:
+    void changeEvent(QEvent *event) override;
+
+private:
+    void showCaption();
+    QString caption_;
 };
 
 class CommandButton : public QPushButton, public Placement {

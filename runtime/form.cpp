@@ -13,6 +13,8 @@
 
 FormWindow::FormWindow()
 {
+    // The font the layouts were drawn for; every control takes it unless given its own.
+    setFont(songFont(9));
     QPalette p = palette();
     p.setColor(QPalette::Window, systemColor(19));
     setPalette(p);

@@ -1,22 +1,27 @@
-// What the controls of every window share: buttons pressed from the keyboard and the text
-// boxes' menus.
+// What the controls of every window share: buttons pressed from the keyboard, the text
+// boxes' menus, and captions that fit their labels at the fonts the windows ask for.
 #include "forms/form1.h"
 #include "forms/form2.h"
 #include "forms/form3.h"
 #include "forms/form4.h"
 #include "forms/form5.h"
 #include "forms/form6.h"
+#include "forms/form7.h"
 #include "runtime/controls.h"
 #include "tests/support/testprogram.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QFontInfo>
 #include <QMenu>
 #include <QTest>
 #include <QTextCursor>
 
 #include <functional>
+
+using Window = std::function<Form &(Forms &)>;
 
 Q_DECLARE_METATYPE(Qt::Key)
 
@@ -27,6 +32,8 @@ private slots:
     void keysPressAFocusedButton();
     void textBoxMenus_data();
     void textBoxMenus();
+    void captionsFit_data();
+    void captionsFit();
 };
 
 void TestControls::keysPressAFocusedButton_data()
@@ -126,6 +133,40 @@ void TestControls::textBoxMenus()
     }
     QCOMPARE(shown, enabled);
     QCOMPARE(menu != nullptr, !enabled.isEmpty());
+}
+
+void TestControls::captionsFit_data()
+{
+    QTest::addColumn<Window>("window");
+    QTest::newRow("Form1") << Window([](Forms &f) -> Form & { return f.form1(); });
+    QTest::newRow("Form2") << Window([](Forms &f) -> Form & { return f.form2(); });
+    QTest::newRow("Form3") << Window([](Forms &f) -> Form & { return f.form3(); });
+    QTest::newRow("Form4") << Window([](Forms &f) -> Form & { return f.form4(); });
+    QTest::newRow("Form5") << Window([](Forms &f) -> Form & { return f.form5(); });
+    QTest::newRow("Form6") << Window([](Forms &f) -> Form & { return f.form6(); });
+    QTest::newRow("Form7") << Window([](Forms &f) -> Form & { return f.form7(); });
+}
+
+void TestControls::captionsFit()
+{
+    QFETCH(Window, window);
+    TestProgram p;
+    Form &form = window(*p);
+    // Run once with each set of Debian's CJK fonts; say which one the windows must get.
+    const QString family = qEnvironmentVariable("KELVANE_EXPECTED_FONT");
+    if (!family.isEmpty())
+        QCOMPARE(QFontInfo(form.window().font()).family(), family);
+    const QList<Label *> labels = form.window().findChildren<Label *>();
+    QVERIFY(!labels.isEmpty());
+    for (Label *label : labels) {
+        const QString what = label->objectName() + u' ' + label->Caption();
+        // Qt lays the caption out at the label's width; its lines must fit the height.
+        QVERIFY2(label->heightForWidth(label->width()) <= label->height(), qPrintable(what));
+        // Screen readers hear the caption, not the markup that draws it.
+        QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(label);
+        QVERIFY(accessible != nullptr);
+        QCOMPARE(accessible->text(QAccessible::Name), label->Caption());
+    }
 }
 
 QTEST_MAIN(TestControls)

@@ -69,8 +69,8 @@ void TestForm1::layout()
     p->start();
     QWidget *w = p->form1().window().findChild<QWidget *>(name);
     QVERIFY(w);
-    if (auto *label = qobject_cast<QLabel *>(w))
-        QCOMPARE(label->text(), caption);
+    if (auto *label = dynamic_cast<Label *>(w))
+        QCOMPARE(label->Caption(), caption);
     else
         QCOMPARE(qobject_cast<QPushButton *>(w)->text(), caption);
     const QRect px =

@@ -162,8 +162,8 @@ void TestForm3::layout()
     QVERIFY(w);
     QCOMPARE(w->geometry(),
              twips::toPixels(twipsRect.x(), twipsRect.y(), twipsRect.width(), twipsRect.height()));
-    if (auto *label = qobject_cast<QLabel *>(w))
-        QCOMPARE(label->text(), caption);
+    if (auto *label = dynamic_cast<Label *>(w))
+        QCOMPARE(label->Caption(), caption);
     else
         QCOMPARE(static_cast<QPushButton *>(w)->text(), caption);
 }

@@ -308,9 +308,10 @@ class Window:
             if not has_chinese(c.name):
                 continue
             x, y, w, h = self.place(c)
-            # Keep a button's bevel out of the picture; a label draws to its very edge, so
-            # take a little room around it, or its first glyph would touch the picture's edge.
-            inset = -2 if role(c) == "label" else 4
+            # Keep a button's bevel out of the picture; a label draws to its very edge, and an
+            # option button's extents hug its text, so take a little room around those, or
+            # their glyphs would touch the picture's edge.
+            inset = 4 if role(c) == "push button" else -2
             crop = shot.crop(x + inset, y + inset, w - 2 * inset, h - 2 * inset)
             problem = glyphs.verdict(crop)
             checked += 1
