@@ -12,6 +12,8 @@ DEPS := cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libgl-dev fonts-no
         xvfb xauth xdotool x11-utils imagemagick dbus dbus-x11 at-spi2-core python3-pyatspi \
         trayer desktop-file-utils appstream dpkg-dev file clang libclang-rt-14-dev \
         qt6-gtk-platformtheme man-db libx11-dev clang-format qt6-wayland weston python3-gi
+# Input methods the real-window tests type Chinese through.
+DEPS += ibus ibus-libpinyin fcitx5 fcitx5-chinese-addons fcitx5-frontend-qt6
 
 .PHONY: all deps configure build run check test format format-check install package clean
 

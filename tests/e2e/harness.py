@@ -457,11 +457,12 @@ class Run:
         self.programs.append(program)
         return program
 
-    def spawn(self, args):
+    def spawn(self, args, env_extra=None):
         """A helper program (a tray host, say), stopped with the case."""
         log = open(os.path.join(self.folder, os.path.basename(args[0]) + ".log"), "ab")
-        proc = subprocess.Popen(args, cwd=self.folder, stdin=subprocess.DEVNULL, stdout=log,
-                                stderr=log, start_new_session=True)
+        proc = subprocess.Popen(args, cwd=self.folder, env=dict(os.environ, **(env_extra or {})),
+                                stdin=subprocess.DEVNULL, stdout=log, stderr=log,
+                                start_new_session=True)
         log.close()
         note_process(proc)
         self.helpers.append(proc)

@@ -127,7 +127,13 @@ def outer(args):
                          "DISPLAY", "XAUTHORITY", "QT_QPA_PLATFORM", "QT_ACCESSIBILITY",
                          "SESSION_MANAGER"):
             env.pop(leftover, None)
-        env.update(XDG_RUNTIME_DIR=runtime, LC_ALL="C.UTF-8",
+        # A home of the suite's own: what the session bus starts on demand (ibus-daemon asks
+        # it for ibus-portal, which writes ~/.config/ibus) stays out of the user's home.
+        home = os.path.join(runtime, "home")
+        os.mkdir(home)
+        for leftover in ("XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_DATA_HOME"):
+            env.pop(leftover, None)
+        env.update(XDG_RUNTIME_DIR=runtime, LC_ALL="C.UTF-8", HOME=home,
                    KELVANE_E2E_PIDS=os.path.join(runtime, "pids"))
         if args.wayland:
             server = start_weston(runtime)
