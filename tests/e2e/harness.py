@@ -170,12 +170,17 @@ class Window:
     def control_at(self, kind, left, top):
         """The control of a kind whose top-left corner is at the layout position (twips)."""
         want = (pixels(left), pixels(top))
-        for c in self.controls(kind):
-            if self.place(c)[:2] == want:
-                return c
-        raise Failure("%s: no %s at (%d, %d) twips; %s are at %s" % (
+
+        def find():
+            for c in self.controls(kind):
+                if self.place(c)[:2] == want:
+                    return c
+            return None
+        # The tree may be in the middle of an update (a caption being set): look again for a
+        # moment before calling the control missing.
+        return wait_for(find, lambda: "%s: a %s at (%d, %d) twips; %s are at %s" % (
             self.title, kind, left, top, kind,
-            [(self.place(c)[:2], c.name) for c in self.controls(kind)]))
+            [(self.place(c)[:2], c.name) for c in self.controls(kind)]), timeout=2)
 
     def radio(self, caption):
         found = [c for c in self.controls("radio button") if c.name == caption]
