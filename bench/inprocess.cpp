@@ -8,13 +8,21 @@
 //                               keystroke (key event to the end of all its handlers) over N
 //                               keystrokes (fewer where they would take over 20 s); "keys
 //                               FORM lines|paragraph SIZE median_ns N mean_ns N ok 0|1 typed N"
+//   bench_inprocess windows N   every window but the main one opened and closed N times, the
+//                               main window closed and opened again in each round; RSS and heap
+//                               in use after round 100 and after round N: "windows rss_start_kib
+//                               N rss_end_kib N heap_start N heap_end N ok 0|1"
 //   bench_inprocess scores N    the score file written (QSaveFile) and read back N times,
 //                               against a plain QFile write and read of the same bytes;
 //                               "scores write_ns N read_ns N ref_write_ns N ref_read_ns N ok 0|1"
 
+#include "forms/form1.h"
+#include "forms/form2.h"
 #include "forms/form3.h"
 #include "forms/form4.h"
 #include "forms/form5.h"
+#include "forms/form6.h"
+#include "forms/form7.h"
 #include "forms/forms.h"
 #include "platform/qtservices.h"
 #include "runtime/controls.h"
@@ -33,6 +41,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
+#include <fstream>
+#include <malloc.h>
+#include <string>
 #include <vector>
 
 namespace {
@@ -286,6 +297,51 @@ int runScores(int count)
     return 0;
 }
 
+long rssKib()
+{
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::stol(line.substr(6));
+    return -1;
+}
+
+// The user opening and closing windows all day: each round shows Form2 … Form7, closes the
+// main window and shows it again, then closes the others, letting the event loop run between.
+int runWindows(int rounds)
+{
+    QTemporaryDir dir;
+    Program program(realServices());
+    Forms forms(program, scorefile::Folders{dir.path(), dir.path()});
+    forms.start();
+    const std::vector<Form *> others = {&forms.form2(), &forms.form3(), &forms.form4(),
+                                        &forms.form5(), &forms.form6(), &forms.form7()};
+    long rssStart = 0;
+    std::size_t heapStart = 0;
+    for (int round = 1; round <= rounds && !program.hasEnded(); ++round) {
+        for (Form *form : others) {
+            form->show();
+            QCoreApplication::processEvents();
+        }
+        forms.form1().window().close();
+        QCoreApplication::processEvents();
+        forms.form1().show();
+        QCoreApplication::processEvents();
+        for (Form *form : others) {
+            form->window().close();
+            QCoreApplication::processEvents();
+        }
+        if (round == std::min(100, rounds)) {
+            rssStart = rssKib();
+            heapStart = mallinfo2().uordblks;
+        }
+    }
+    std::printf("windows rss_start_kib %ld rss_end_kib %ld heap_start %zu heap_end %zu ok %d\n",
+                rssStart, rssKib(), heapStart, std::size_t(mallinfo2().uordblks),
+                program.hasEnded() ? 0 : 1);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -298,8 +354,10 @@ int main(int argc, char *argv[])
         return runFall(n);
     if (mode == QLatin1String("keys") && n > 0)
         return runKeys(n);
+    if (mode == QLatin1String("windows") && n > 0)
+        return runWindows(n);
     if (mode == QLatin1String("scores") && n > 0)
         return runScores(n);
-    std::fprintf(stderr, "usage: %s fall SECS | keys N | scores N\n", argv[0]);
+    std::fprintf(stderr, "usage: %s fall SECS | keys N | windows N | scores N\n", argv[0]);
     return 2;
 }

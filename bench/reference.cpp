@@ -5,6 +5,10 @@
 // default font family, built with the same flags as the program.
 //
 //   bench_reference              the window, until it is closed or killed
+//   bench_reference --windows N  beside a first window, opens and closes seven bare windows
+//                                with a button, one after another, N times; prints "windows
+//                                rss_start_kib N rss_end_kib N" (after round 100 and after round
+//                                N), then quits
 //   bench_reference --fall SECS  also a label moving 40 twips every 10 ms, like the game's
 //                                letter; prints "fall ticks N cpu_ns N wall_ns N" over SECS after a
 //                                one-second warm-up, then quits
@@ -17,9 +21,12 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
+#include <fstream>
 #include <random>
+#include <string>
 
 namespace {
 
@@ -30,11 +37,49 @@ long long nowNs(clockid_t clock)
     return (long long)ts.tv_sec * 1000000000LL + ts.tv_nsec;
 }
 
+long rssKib()
+{
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::stol(line.substr(6));
+    return -1;
+}
+
+int runWindows(int rounds)
+{
+    long rssStart = 0;
+    for (int round = 1; round <= rounds; ++round) {
+        // As many windows a round as the program opens: six others and its main window.
+        for (int i = 0; i < 7; ++i) {
+            auto *window = new QWidget;
+            window->setAttribute(Qt::WA_DeleteOnClose);
+            window->setWindowTitle(QStringLiteral("参照窗口二"));
+            window->resize(423, 299);
+            auto *button = new QPushButton(QStringLiteral("开始"), window);
+            button->setGeometry(160, 136, 105, 65);
+            window->show();
+            QCoreApplication::processEvents();
+            window->close();
+            QCoreApplication::processEvents();
+        }
+        if (round == std::min(100, rounds))
+            rssStart = rssKib();
+    }
+    std::printf("windows rss_start_kib %ld rss_end_kib %ld\n", rssStart, rssKib());
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    if (argc > 2 && QLatin1String(argv[1]) == QLatin1String("--windows")) {
+        QWidget first;
+        first.show();
+        return runWindows(QString::fromLocal8Bit(argv[2]).toInt());
+    }
     const bool fall = argc > 2 && QLatin1String(argv[1]) == QLatin1String("--fall");
     const int fallSeconds = fall ? QString::fromLocal8Bit(argv[2]).toInt() : 0;
 

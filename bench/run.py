@@ -179,6 +179,17 @@ def keys(inprocess, env, count):
     return results
 
 
+def windows(inprocess, reference, env, rounds):
+    """RSS after round 100 and after the last, for the program and the bare windows."""
+    out = {}
+    for name, cmd in (("kelvane", [inprocess, "windows", str(rounds)]),
+                      ("reference", [reference, "--windows", str(rounds)])):
+        text = subprocess.run(cmd, stdout=subprocess.PIPE, env=env, text=True, check=True,
+                              timeout=1800).stdout
+        out[name] = parse_fields(text.strip().splitlines()[-1])
+    return out
+
+
 def scores(inprocess, env, count):
     out = subprocess.run([inprocess, "scores", str(count)], stdout=subprocess.PIPE, env=env,
                          text=True, check=True, timeout=300).stdout
@@ -227,7 +238,9 @@ def main():
     parser.add_argument("--rounds", type=int, default=5,
                         help="rounds of the fall tick and of the keystrokes; the median counts")
     parser.add_argument("--scores", type=int, default=200)
-    parser.add_argument("--only", default="startup,idle,fall,keys,scores",
+    parser.add_argument("--windows", type=int, default=10000,
+                        help="rounds of opening and closing every window")
+    parser.add_argument("--only", default="startup,idle,fall,keys,windows,scores",
                         help="comma-separated phases to run (a partial table, for development)")
     parser.add_argument("--display", default="110-119",
                         help="range of X display numbers to choose a free one from")
@@ -277,6 +290,9 @@ def main():
                 log(f"Keystrokes ({args.keys} per size), round {n + 1}/{args.rounds} ...")
                 rounds.append(keys(inprocess, env, args.keys))
             typed = median_keys(rounds)
+        if "windows" in phases:
+            log(f"Windows opened and closed, {args.windows} rounds ...")
+            opened = windows(inprocess, reference, env, args.windows)
         if "scores" in phases:
             log("Score file ...")
             score = scores(inprocess, env, args.scores)
@@ -346,6 +362,15 @@ def main():
                         us(run["median_ns"]), us(empty["median_ns"]), ratio,
                         "< 8 ms" if gated else "context",
                         run["median_ns"] < 8e6 if gated else None)
+    if "windows" in phases:
+        k, r = opened["kelvane"], opened["reference"]
+        k_growth = (k["rss_end_kib"] - k["rss_start_kib"]) / 1024
+        r_growth = (r["rss_end_kib"] - r["rss_start_kib"]) / 1024
+        if not k.get("ok"):
+            warnings.append("the program ended while its windows were opened and closed")
+        row(f"RSS growth, every window opened and closed {args.windows:,} times "
+            f"(round 100 to the end)", f"{k_growth:+.1f} MiB", f"{r_growth:+.1f} MiB", None,
+            "≤ 3 MiB", k_growth <= 3)
     if "scores" in phases:
         if not score.get("ok"):
             warnings.append("the score file did not read back what was written")
@@ -363,7 +388,8 @@ def main():
     print("|---|---|---|---|---|---|")
     for measure, k, r, ratio, target, ok in rows:
         result = "—" if ok is None else verdict(ok)
-        print(f"| {measure} | {k} | {r} | {ratio:.2f} | {target} | {result} |")
+        ratio_text = "–" if ratio is None else f"{ratio:.2f}"
+        print(f"| {measure} | {k} | {r} | {ratio_text} | {target} | {result} |")
     print()
     for warning in warnings:
         print(f"WARNING: {warning}")

@@ -8,6 +8,8 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
 
 // --- FormWindow
 
@@ -15,10 +17,17 @@ FormWindow::FormWindow()
 {
     // The font the layouts were drawn for; every control takes it unless given its own.
     setFont(songFont(9));
-    QPalette p = palette();
-    p.setColor(QPalette::Window, systemColor(19));
-    setPalette(p);
-    setAutoFillBackground(true);
+    // paintEvent covers every pixel: Qt need not clear the surface first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void FormWindow::paintEvent(QPaintEvent *event)
+{
+    // The window's colour is painted here rather than set in its palette. A palette of the
+    // window's own gives it and every control on it a palette of their own, and Qt's style
+    // caches the bevels and frames it draws (QPixmapCache) under the palette's key: every
+    // window opened added a new set, and memory grew with each window opened.
+    QPainter(this).fillRect(event->rect(), systemColor(19));
 }
 
 void FormWindow::closeEvent(QCloseEvent *event)
