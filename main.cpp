@@ -1,12 +1,18 @@
 #include "forms/forms.h"
 #include "platform/qtservices.h"
+#include "platform/startup.h"
 #include "runtime/program.h"
 
 #include <QApplication>
 
+#include <optional>
+
 int main(int argc, char *argv[])
 {
+    ignoreFileSizeSignal();
+    std::optional<NoDisplayGuard> noDisplay(std::in_place);
     QApplication app(argc, argv);
+    noDisplay.reset();
     QApplication::setApplicationName(QStringLiteral("kelvane"));
     // Wayland desktops find a window's icon and name through its desktop entry, by this id.
     QApplication::setDesktopFileName(QStringLiteral("io.github.kelvane.Kelvane"));

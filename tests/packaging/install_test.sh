@@ -84,8 +84,19 @@ grep -q "^NAME" <<<"$manpage" || fail "the man page does not render"
 grep -q "\.local/share/kelvane/config\.ini" <<<"$manpage" ||
     fail "the man page does not name the per-user score file"
 
-# --- Start the installed binary on a private X server.
 work=$(mktemp -d)
+
+# --- With no display to connect to: one line, in Chinese and English, and status 1 rather
+# than Qt's abort.
+env -i PATH=/usr/bin:/bin HOME="$work" LC_ALL=C.UTF-8 "$root/$bindir/kelvane" >"$work/nodisplay.log" 2>&1
+status=$?
+if [ "$status" -ne 1 ] || [ "$(wc -l <"$work/nodisplay.log")" -ne 1 ] ||
+   ! grep -q "无法连接到图形显示" "$work/nodisplay.log" ||
+   ! grep -q "Cannot connect to a display" "$work/nodisplay.log"; then
+    fail "without a display: status $status and this output:"; cat "$work/nodisplay.log"
+fi
+
+# --- Start the installed binary on a private X server.
 pids=()
 cleanup() {
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
