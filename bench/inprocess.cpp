@@ -12,8 +12,9 @@
 //                               main window closed and opened again in each round; RSS and heap
 //                               in use after round 100 and after round N: "windows rss_start_kib
 //                               N rss_end_kib N heap_start N heap_end N ok 0|1"
-//   bench_inprocess scores N    the score file written (QSaveFile) and read back N times,
-//                               against a plain QFile write and read of the same bytes;
+//   bench_inprocess scores N    the score file written (synced, then renamed into place) and
+//                               read back N times, against a plain QFile write and read of the
+//                               same bytes;
 //                               "scores write_ns N read_ns N ref_write_ns N ref_read_ns N ok 0|1"
 
 #include "forms/form1.h"

@@ -374,7 +374,7 @@ def main():
     if "scores" in phases:
         if not score.get("ok"):
             warnings.append("the score file did not read back what was written")
-        row("Score file write (QSaveFile) : plain QFile write", us(score["write_ns"]),
+        row("Score file write (synced, renamed into place) : plain QFile write", us(score["write_ns"]),
             us(score["ref_write_ns"]), score["write_ns"] / max(score["ref_write_ns"], 1),
             "context", None)
         row("Score file read (ReadIniValue) : plain QFile read", us(score["read_ns"]),

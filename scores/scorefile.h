@@ -36,7 +36,7 @@ QByteArray contents(QStringView caption);
 // Replaces the file at `path` with contents(caption), creating its folder if needed. The new
 // file is written beside the old one and renamed into place, so a failure at any point leaves
 // the previous file whole. A symbolic link standing at `path` is replaced by the file, never
-// written through. Returns the reason when it failed.
+// written through. Returns the reason, in Chinese, when it failed.
 std::optional<QString> write(const QString &path, QStringView caption);
 
 } // namespace scorefile

@@ -9,8 +9,8 @@
 #include "forms/form3.h"
 #include "forms/form6.h"
 #include "runtime/controls.h"
-#include "scores/module1.h"
 #include "scores/scorefile.h"
+#include "tests/support/mounts.h"
 #include "tests/support/testprogram.h"
 #include "values/gbk.h"
 
@@ -21,8 +21,6 @@
 #include <QTest>
 
 #include <dlfcn.h>
-#include <sched.h>
-#include <sys/mount.h>
 #include <unistd.h>
 
 namespace {
@@ -33,7 +31,7 @@ bool vanishBeforeRename = false;
 
 } // namespace
 
-// Stands in for the C library's rename(): the program's file code reaches it through Qt.
+// Stands in for the C library's rename(), which the score-file writer calls.
 extern "C" int rename(const char *from, const char *to)
 {
     using Rename = int (*)(const char *, const char *);
@@ -71,44 +69,6 @@ QStringList entries(const QString &folder)
 {
     return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden |
                                   QDir::System);
-}
-
-// A tmpfs of the given size over a folder, for as long as it lives.
-class Tmpfs {
-public:
-    Tmpfs(const QString &folder, int kilobytes) : target_(QFile::encodeName(folder))
-    {
-        const QByteArray options = "size=" + QByteArray::number(kilobytes) + "k";
-        mounted_ =
-            ::mount("kelvane-test", target_.constData(), "tmpfs", 0, options.constData()) == 0;
-    }
-    ~Tmpfs()
-    {
-        if (mounted_)
-            ::umount2(target_.constData(), MNT_DETACH);
-    }
-    bool isMounted() const { return mounted_; }
-    bool makeReadOnly()
-    {
-        return ::mount(nullptr, target_.constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0;
-    }
-
-private:
-    QByteArray target_;
-    bool mounted_ = false;
-};
-
-// Fills the file system that holds `folder` to the last byte.
-void fillUp(const QString &folder)
-{
-    QFile filler(QDir(folder).filePath(QStringLiteral("filler")));
-    QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
-    const QByteArray block(4096, 'f');
-    while (filler.write(block) == block.size()) {
-    }
-    // The last partial block, byte by byte.
-    while (filler.write("f", 1) == 1) {
-    }
 }
 
 // The game opened from the main window, one hit scored (the caption then reads 分数10), and
@@ -150,7 +110,6 @@ private slots:
     void failedSaveKeepsThePreviousScore();
     void unwritableFromTheStartSavesInThePerUserFolder_data();
     void unwritableFromTheStartSavesInThePerUserFolder();
-    void diskFillsMidWrite();
     void linkIsReplacedNotWrittenThrough_data();
     void linkIsReplacedNotWrittenThrough();
     void hostileFilesAreReadSafely_data();
@@ -288,33 +247,6 @@ void TestFaults::unwritableFromTheStartSavesInThePerUserFolder()
     QCOMPARE(leaderboardScore(p), QStringLiteral("分数10"));
 }
 
-void TestFaults::diskFillsMidWrite()
-{
-    if (!privateMounts_)
-        QSKIP("no private mount namespace here for a tmpfs");
-    QTemporaryDir dir;
-    Tmpfs tmpfs(dir.path(), 16);
-    QVERIFY(tmpfs.isMounted());
-    const QString path = dir.filePath(QStringLiteral("config.ini"));
-    QVERIFY(!scorefile::write(path, previousCaption));
-    const QByteArray previous = readBytes(path);
-    // Leave one block free, then save a caption that needs more: the first block goes in, the
-    // second finds the disk full.
-    fillUp(dir.path());
-    QVERIFY(QFile::resize(dir.filePath(QStringLiteral("filler")),
-                          QFileInfo(dir.filePath(QStringLiteral("filler"))).size() - 4096));
-    const QString longCaption = QStringLiteral("分数") + QString(6000, QLatin1Char('9'));
-
-    const std::optional<QString> error = scorefile::write(path, longCaption);
-    QVERIFY(error.has_value());
-    QVERIFY(!error->isEmpty());
-    QCOMPARE(readBytes(path), previous);
-    QCOMPARE(entries(dir.path()),
-             (QStringList{QStringLiteral("config.ini"), QStringLiteral("filler")}));
-    QCOMPARE(Module1::ReadIniValue(QStringLiteral("config"), QStringLiteral("label1"), path),
-             previousCaption);
-}
-
 void TestFaults::linkIsReplacedNotWrittenThrough_data()
 {
     QTest::addColumn<QString>("target");
@@ -436,14 +368,6 @@ void TestFaults::hostileFilesAreReadSafely()
     QVERIFY(p.messages->shown.empty());
     QCOMPARE(readBytes(path), scorefile::contents(QStringLiteral("分数10")));
     QCOMPARE(leaderboardScore(p), QStringLiteral("分数10"));
-}
-
-// A mount namespace of its own, made before Qt starts any thread: mounts made by the tests
-// then stay inside this process.
-static bool enterPrivateMountNamespace()
-{
-    return ::unshare(CLONE_NEWNS) == 0 &&
-           ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
 }
 
 int main(int argc, char **argv)

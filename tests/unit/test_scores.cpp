@@ -1,19 +1,27 @@
 // The score file: its bytes, the INI reader on real files, the lookup rules, where the file
-// goes and what a failed write leaves behind.
+// goes and what a failed write tells and leaves behind.
+//
+// Runs in a private mount namespace when the process may make one (root in most containers),
+// for a real full disk and a real read-only file system; without it those rows are skipped.
+#include "platform/startup.h"
 #include "scores/module1.h"
 #include "scores/scorefile.h"
-#include "tests/support/filesizelimit.h"
+#include "tests/support/mounts.h"
 #include "values/gbk.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -34,10 +42,49 @@ void writeBytes(const QString &path, const QByteArray &bytes)
 
 const QByteArray header = QByteArray::fromHex("5B636F6E6669675D0D0A") + "label1=";
 
+// Saves in a child process that starts as the program does: SIGXFSZ at its default, then the
+// program's start-up. `sizeLimit`, when not 0, caps every file the child writes (ulimit -f).
+std::optional<QString> saveInChild(const QString &path, const QString &caption, rlim_t sizeLimit)
+{
+    int channel[2];
+    if (::pipe(channel) != 0)
+        return QStringLiteral("no pipe");
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(channel[0]);
+        std::signal(SIGXFSZ, SIG_DFL);
+        ignoreFileSizeSignal();
+        if (sizeLimit != 0) {
+            const rlimit limit{sizeLimit, sizeLimit};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+        }
+        const std::optional<QString> error = scorefile::write(path, caption);
+        const QByteArray answer = error ? "E" + error->toUtf8() : QByteArray("S");
+        [[maybe_unused]] const ssize_t sent = ::write(channel[1], answer.data(), answer.size());
+        ::_exit(0);
+    }
+    ::close(channel[1]);
+    QByteArray answer;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(channel[0], buffer, sizeof buffer)) > 0;)
+        answer.append(buffer, n);
+    ::close(channel[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    if (WIFSIGNALED(status))
+        return QStringLiteral("the save ended the program with signal %1").arg(WTERMSIG(status));
+    if (answer == "S")
+        return std::nullopt;
+    return QString::fromUtf8(answer.mid(1));
+}
+
 } // namespace
 
 class TestScores : public QObject {
     Q_OBJECT
+public:
+    explicit TestScores(bool privateMounts) : privateMounts_(privateMounts) {}
+
 private slots:
     void roundTrip_data();
     void roundTrip();
@@ -54,8 +101,13 @@ private slots:
     void whereTheFileGoes();
     void realWritableTest();
     void writeCreatesThePerUserFolder();
-    void failedWriteKeepsThePreviousFile_data();
-    void failedWriteKeepsThePreviousFile();
+    void newFileMode_data();
+    void newFileMode();
+    void failedWriteIsToldAndKeepsThePreviousFile_data();
+    void failedWriteIsToldAndKeepsThePreviousFile();
+
+private:
+    bool privateMounts_;
 };
 
 void TestScores::roundTrip_data()
@@ -338,53 +390,129 @@ void TestScores::writeCreatesThePerUserFolder()
     QCOMPARE(readBytes(path), header + QByteArray::fromHex("B7D6CAFD3330") + "\r\n");
 }
 
-void TestScores::failedWriteKeepsThePreviousFile_data()
+void TestScores::newFileMode_data()
 {
-    QTest::addColumn<QString>("obstacle");
-    QTest::newRow("disk full during the write") << "size limit";
-    QTest::newRow("read-only folder") << "read-only";
-    QTest::newRow("a folder where the file should be") << "folder";
-    QTest::newRow("a file where the folder should be") << "file";
+    QTest::addColumn<QString>("standing");
+    QTest::addColumn<int>("mode");
+    // As for any file saved: 0666 less the umask (022 here).
+    QTest::newRow("no file yet") << "nothing" << 0644;
+    QTest::newRow("a link replaced") << "link" << 0644;
+    QTest::newRow("a file replaced keeps its mode") << "file 0600" << 0600;
 }
 
-void TestScores::failedWriteKeepsThePreviousFile()
+void TestScores::newFileMode()
 {
-    QFETCH(QString, obstacle);
+    QFETCH(QString, standing);
+    QFETCH(int, mode);
+    const mode_t savedMask = ::umask(022);
+    const auto restore = qScopeGuard([&] { ::umask(savedMask); });
     QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("config.ini"));
+    if (standing == QLatin1String("link")) {
+        QVERIFY(QFile::link(dir.filePath(QStringLiteral("elsewhere.ini")), path));
+    } else if (standing == QLatin1String("file 0600")) {
+        writeBytes(path, "x");
+        QVERIFY(::chmod(QFile::encodeName(path).constData(), 0600) == 0);
+    }
+    QVERIFY(!scorefile::write(path, QStringLiteral("分数30")));
+    struct stat info {};
+    QCOMPARE(::lstat(QFile::encodeName(path).constData(), &info), 0);
+    QVERIFY(S_ISREG(info.st_mode));
+    QCOMPARE(int(info.st_mode & 07777), mode);
+}
+
+void TestScores::failedWriteIsToldAndKeepsThePreviousFile_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("file-size limit (ulimit -f)") << "size limit"
+                                                 << "超出了文件大小的限制";
+    QTest::newRow("disk fills during the write") << "disk full"
+                                                 << "磁盘空间不足";
+    QTest::newRow("read-only file system") << "read-only mount"
+                                           << "文件系统是只读的";
+    QTest::newRow("read-only folder") << "read-only folder"
+                                      << "没有写入权限";
+    QTest::newRow("a folder where the file should be") << "folder"
+                                                       << "该位置是一个文件夹";
+    QTest::newRow("a file where a folder should be") << "file"
+                                                     << "路径中有一项不是文件夹";
+    QTest::newRow("a name too long") << "long name"
+                                     << "路径太长";
+    QTest::newRow("a loop of links in the path") << "link loop"
+                                                 << "路径中的符号链接太多或形成了循环";
+}
+
+void TestScores::failedWriteIsToldAndKeepsThePreviousFile()
+{
+    QFETCH(QString, fault);
+    QFETCH(QString, reason);
+    QTemporaryDir dir;
+    std::unique_ptr<Tmpfs> tmpfs;
+    if (fault == QLatin1String("disk full") || fault == QLatin1String("read-only mount")) {
+        if (!privateMounts_)
+            QSKIP("no private mount namespace here for a tmpfs");
+        tmpfs = std::make_unique<Tmpfs>(dir.path(), 16);
+        QVERIFY(tmpfs->isMounted());
+    }
     QString path = dir.filePath(QStringLiteral("config.ini"));
     const QByteArray previous = scorefile::contents(QStringLiteral("总分:120"));
-    std::optional<QString> error;
-    if (obstacle == QLatin1String("size limit")) {
-        writeBytes(path, previous);
-        FileSizeLimit limit(16);
-        error = scorefile::write(path, QStringLiteral("总分:1234567890"));
-    } else if (obstacle == QLatin1String("read-only")) {
-        writeBytes(path, previous);
+    writeBytes(path, previous);
+    QString caption = QStringLiteral("分数30");
+    rlim_t sizeLimit = 0;
+    if (fault == QLatin1String("size limit")) {
+        sizeLimit = 16;
+    } else if (fault == QLatin1String("disk full")) {
+        // One block left: the first goes in, the second finds the disk full.
+        fillUp(dir.path());
+        const QString filler = dir.filePath(QStringLiteral("filler"));
+        QVERIFY(QFile::resize(filler, QFileInfo(filler).size() - 4096));
+        caption = QStringLiteral("分数") + QString(6000, QLatin1Char('9'));
+    } else if (fault == QLatin1String("read-only mount")) {
+        QVERIFY(tmpfs->makeReadOnly());
+    } else if (fault == QLatin1String("read-only folder")) {
         QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
-        const bool bypassed = QFileInfo(dir.path()).isWritable();
-        if (!bypassed)
-            error = scorefile::write(path, QStringLiteral("分数30"));
-        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        if (bypassed)
-            QSKIP("permissions do not bind this user (root); the other rows cover the failure");
-    } else if (obstacle == QLatin1String("folder")) {
+        if (QFileInfo(dir.path()).isWritable()) {
+            QFile::setPermissions(dir.path(),
+                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            QSKIP("permissions do not bind this user (root); the read-only mount row does");
+        }
+    } else if (fault == QLatin1String("folder")) {
+        QVERIFY(QFile::remove(path));
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("config.ini")));
-        error = scorefile::write(path, QStringLiteral("分数30"));
-        QVERIFY(QFileInfo(path).isDir());
-    } else {
+    } else if (fault == QLatin1String("file")) {
         writeBytes(dir.filePath(QStringLiteral("share")), "x");
         path = dir.filePath(QStringLiteral("share/kelvane/config.ini"));
-        error = scorefile::write(path, QStringLiteral("分数30"));
+    } else if (fault == QLatin1String("long name")) {
+        path = dir.filePath(QString(300, QLatin1Char('x')) + QStringLiteral("/config.ini"));
+    } else {
+        QVERIFY(QFile::link(dir.filePath(QStringLiteral("loop")),
+                            dir.filePath(QStringLiteral("loop"))));
+        path = dir.filePath(QStringLiteral("loop/config.ini"));
     }
-    QVERIFY(error.has_value());
-    QVERIFY(!error->isEmpty());
-    if (obstacle != QLatin1String("folder") && obstacle != QLatin1String("file"))
-        QCOMPARE(readBytes(path), previous);
-    // Nothing half-written is left beside it.
-    const QStringList left =
+    const QStringList before =
         QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
-    QCOMPARE(left.size(), 1);
+
+    const std::optional<QString> error = saveInChild(path, caption, sizeLimit);
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    QVERIFY(error.has_value());
+    // A short reason in Chinese, then the system's own words in brackets.
+    QVERIFY2(error->startsWith(reason + QStringLiteral("（")), qPrintable(*error));
+    QVERIFY2(error->endsWith(QStringLiteral("）")), qPrintable(*error));
+    // The previous file is whole, and nothing half-written is left beside it.
+    QCOMPARE(readBytes(dir.filePath(QStringLiteral("config.ini"))),
+             fault == QLatin1String("folder") ? QByteArray() : previous);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+             before);
 }
 
-QTEST_GUILESS_MAIN(TestScores)
+int main(int argc, char **argv)
+{
+    const bool privateMounts = enterPrivateMountNamespace();
+    QCoreApplication app(argc, argv);
+    TestScores test(privateMounts);
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "test_scores.moc"
