@@ -20,7 +20,7 @@ int main(int argc, char *argv[])
     QApplication::setQuitOnLastWindowClosed(false);
 
     Program program(realServices());
-    Forms forms(program, scorefile::systemFolders());
+    Forms forms(program, scorefile::systemFolders(KELVANE_INSTALL_BINDIR));
     forms.start();
     // A failure while the main window loads has already ended the program.
     if (program.hasEnded())

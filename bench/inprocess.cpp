@@ -129,7 +129,7 @@ int runFall(int seconds)
     Services services = realServices();
     services.time = std::make_unique<CountingTimeSource>(std::move(services.time), counter);
     Program program(std::move(services));
-    Forms forms(program, scorefile::systemFolders());
+    Forms forms(program, scorefile::systemFolders({}));
     Form3 &game = forms.form3();
     game.show();
 
@@ -225,7 +225,7 @@ void report(const char *form, const char *shape, int size, const std::vector<lon
 void typeInto(const char *form, Shape shape, int size, int count)
 {
     Program program(realServices());
-    Forms forms(program, scorefile::systemFolders());
+    Forms forms(program, scorefile::systemFolders({}));
     const char *shapeName = shape == Shape::Lines ? "lines" : "paragraph";
     if (qstrcmp(form, "form4") == 0) {
         // The live test: "开始" clears the box, puts the caret there and starts the clocks.

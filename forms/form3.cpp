@@ -5,8 +5,6 @@
 #include "scores/scorefile.h"
 #include "values/convert.h"
 
-#include <QDir>
-
 #include <cmath>
 
 Form3::Form3(Forms &forms) : Form(forms.program(), QStringLiteral("Form3")), forms_(forms) {}
@@ -101,10 +99,9 @@ void Form3::Form_Unload(int &cancel)
     const QString caption = ui().Label1->Caption();
     if (caption.isEmpty())
         return;
-    const QString path = forms_.scoreFilePath();
     // A failed save is told, and the window closes all the same.
-    if (const std::optional<QString> reason = scorefile::write(path, caption))
-        program().messageBox().show(QStringLiteral("游戏分数未能保存到 %1\n%2")
-                                        .arg(QDir::toNativeSeparators(path), *reason),
-                                    Program::applicationTitle());
+    if (const std::optional<QString> reason = scorefile::write(forms_.scoreFilePath(), caption))
+        program().messageBox().show(
+            QStringLiteral("游戏分数未能保存到 %1\n%2").arg(forms_.scoreFileShownPath(), *reason),
+            Program::applicationTitle());
 }

@@ -43,3 +43,5 @@ const QString &Forms::scoreFilePath()
         scoreFilePath_ = scorefile::resolvePath(scoreFolders_);
     return scoreFilePath_;
 }
+
+QString Forms::scoreFileShownPath() { return scorefile::shownPath(scoreFolders_, scoreFilePath()); }

@@ -40,6 +40,8 @@ public:
 
     // The score file's path, decided once per run and shared by the game and the leaderboard.
     const QString &scoreFilePath();
+    // The same path as a message shows it.
+    QString scoreFileShownPath();
 
 private:
     template <typename F> F &instance(std::unique_ptr<F> &slot);

@@ -2,23 +2,35 @@
 
 #include "values/gbk.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
-#include <QStandardPaths>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace scorefile {
 
 namespace {
+
+// The program file's folder as the system names it, in bytes.
+QByteArray programFolder()
+{
+    char buffer[PATH_MAX];
+    const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer);
+    if (n <= 0 || n == ssize_t(sizeof buffer))
+        return {};
+    const QByteArray file(buffer, qsizetype(n));
+    return file.left(std::max<qsizetype>(file.lastIndexOf('/'), 1));
+}
 
 // Why a save failed, for the user: a short reason in Chinese, then the system's own words.
 QString reasonFor(int error)
@@ -112,10 +124,73 @@ int replaceFile(const QByteArray &path, const QByteArray &bytes)
 
 } // namespace
 
-Folders systemFolders()
+Folders systemFolders(const QByteArray &installedInto)
 {
-    return Folders{QCoreApplication::applicationDirPath(),
-                   QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)};
+    return foldersFor(programFolder(), installedInto);
+}
+
+Folders foldersFor(const QByteArray &programFolder, const QByteArray &installedInto)
+{
+    Folders folders;
+    folders.userDataDir = userDataFolder();
+    folders.installed = isInstalledFolder(programFolder, installedInto);
+    const QString decoded = QFile::decodeName(programFolder);
+    if (QFile::encodeName(decoded) == programFolder) {
+        folders.programDir = decoded;
+    } else {
+        // Qt holds file names as UTF-8 text, so a folder named in another encoding (GBK, as an
+        // archive made on Windows unpacks) cannot be named to it. The folder is reached through
+        // a descriptor kept open for the whole run instead, and its names that are not UTF-8
+        // are shown decoded as GBK.
+        const int fd = ::open(programFolder.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        if (fd >= 0)
+            folders.programDir = QStringLiteral("/proc/self/fd/%1").arg(fd);
+        for (const QByteArray &name : programFolder.split('/')) {
+            const QString text = QFile::decodeName(name);
+            folders.programDirShown += QFile::encodeName(text) == name ? text : gbk::decode(name);
+            folders.programDirShown += QLatin1Char('/');
+        }
+        folders.programDirShown.chop(1);
+    }
+    return folders;
+}
+
+bool isInstalledFolder(const QByteArray &folder, const QByteArray &installedInto)
+{
+    // Installed: in the folder the build installs into, in a folder named like an install's
+    // program folder (a package's, a copy of an install, ~/.local/bin), or anywhere in the
+    // system's own trees or a package manager's store. A build tree or an unpacked portable
+    // copy is none of these. Root passes every permission test, so this, not whether the
+    // folder may be written, keeps an installed program from writing beside itself.
+    if (folder == installedInto)
+        return true;
+    const QByteArray name = folder.mid(folder.lastIndexOf('/') + 1);
+    if (name == "bin" || name == "sbin" || name == "games")
+        return true;
+    for (const char *system :
+         {"/usr", "/opt", "/lib", "/snap", "/app", "/nix/store", "/gnu/store"}) {
+        const QByteArray tree(system);
+        if (folder == tree || folder.startsWith(tree + '/'))
+            return true;
+    }
+    return false;
+}
+
+QString userDataFolder()
+{
+    // The base directory rules ask for a relative XDG_DATA_HOME to be ignored; Qt 6.4 takes it
+    // as it is, and the score would follow the working folder. Without HOME, the home folder
+    // of the user's account (Qt would use "/").
+    QString base = qEnvironmentVariable("XDG_DATA_HOME");
+    if (!QDir::isAbsolutePath(base)) {
+        QString home = qEnvironmentVariable("HOME");
+        if (!QDir::isAbsolutePath(home)) {
+            const passwd *account = ::getpwuid(::getuid());
+            home = account != nullptr ? QFile::decodeName(account->pw_dir) : QDir::rootPath();
+        }
+        base = home + QStringLiteral("/.local/share");
+    }
+    return QDir::cleanPath(base + QStringLiteral("/kelvane"));
 }
 
 bool isWritableFolder(const QString &folder)
@@ -127,9 +202,18 @@ bool isWritableFolder(const QString &folder)
 QString resolvePath(const Folders &folders, const FolderTest &writable)
 {
     const QString name = QStringLiteral("config.ini");
-    if (!folders.programDir.isEmpty() && writable(folders.programDir))
+    if (!folders.installed && !folders.programDir.isEmpty() && writable(folders.programDir))
         return QDir(folders.programDir).filePath(name);
     return QDir(folders.userDataDir).filePath(name);
+}
+
+QString shownPath(const Folders &folders, const QString &path)
+{
+    const QString inProgramDir = folders.programDir + QLatin1Char('/');
+    if (!folders.programDirShown.isEmpty() && path.startsWith(inProgramDir))
+        return QDir::toNativeSeparators(folders.programDirShown +
+                                        path.mid(inProgramDir.size() - 1));
+    return QDir::toNativeSeparators(path);
 }
 
 QByteArray contents(QStringView caption)

@@ -1,8 +1,9 @@
 #!/bin/bash
 # The staged install (cmake --install into a DESTDIR) as a user's system receives it:
 # exactly the expected files, entries that point at one another, and a binary that starts
-# from there and shows its window with the feather. Then a user who cannot write the
-# program's folder plays a game, and the score must land in that user's data folder.
+# from there and shows its window with the feather, or without a display ends with one line.
+# Then the installer, who may write the program's folder, and a user who cannot each play a
+# game, and the score must land in that user's data folder, never beside the program.
 #
 # usage: install_test.sh STAGE PREFIX BINDIR DATADIR MANDIR APP_ID VERSION
 set -u
@@ -156,15 +157,49 @@ ask_to_close() {
     python3 "$(dirname "${BASH_SOURCE[0]}")/../e2e/xwindow.py" close "$1"
 }
 
-if start_installed "$(id -un)" "$work/home-installer" "$work/run.log"; then
-    check_started "$(id -un)" "$work/run.log"
+# USER, whose home is HOME, plays the game in the program started last (start, then close the
+# game window): the score must land in the per-user data folder, which does not exist yet,
+# and nothing beside the program.
+play_game() {
+    local user=$1 home=$2 log=$3 game leftovers
+    local score_file=$home/.local/share/kelvane/config.ini
+    click_twips "$window" $((5280 + 1695 / 2)) $((495 / 2))     # 打字游戏
+    game=$(timeout 20 xdotool search --sync --all --onlyvisible --pid "$pid" --name "^打字游戏" |
+           head -1)
+    if [ -z "$game" ]; then
+        fail "as $user: the game window did not open"; return
+    fi
+    click_twips "$game" $((2400 + 1575 / 2)) $((2040 + 975 / 2))  # 开始
+    ask_to_close "$game"
+    for _ in $(seq 100); do [ -s "$score_file" ] && break; sleep 0.1; done
+    if [ ! -s "$score_file" ]; then
+        fail "as $user: closing the game wrote no $score_file"
+        find "$home" "$root/$bindir" -name config.ini
+        cat "$log"
+    else
+        python3 - "$score_file" <<'EOF' || fail "as $user: the score file holds the wrong bytes"
+import re, sys
+data = open(sys.argv[1], 'rb').read()
+if not re.fullmatch(rb'\[config\]\r\nlabel1=' + '分数'.encode('gbk') + rb'\d+\r\n', data):
+    sys.exit('score file: %r' % data)
+EOF
+    fi
+    kill -0 "$pid" 2>/dev/null || fail "as $user: the program ended when the game closed"
+    leftovers=$(find "$root/$bindir" -mindepth 1 ! -name kelvane)
+    [ -z "$leftovers" ] || fail "as $user: the program left files beside itself: $leftovers"
+}
+
+# The installer (root, in CI) may write the folder the program is installed in, but an
+# installed program keeps its score in the user's data folder all the same.
+if start_installed "$(id -un)" "$work/home-installer" "$work/run.log" &&
+   check_started "$(id -un)" "$work/run.log"; then
+    play_game "$(id -un)" "$work/home-installer" "$work/run.log"
     kill "$pid"
 fi
 
 # A user who cannot write the program's folder, as for an install in /usr/bin: a copy of the
 # install with its bin folder read-only. Root writes anywhere, so as root the program runs
-# as an unprivileged user. That user plays the game (start, then close the game window) and
-# the score must land in the per-user data folder, which does not exist yet.
+# as an unprivileged user.
 readonly_root=$work/ro
 mkdir -p "$readonly_root"
 cp -a "$stage/." "$readonly_root/"
@@ -175,37 +210,11 @@ user=$(id -un)
 if [ "$(id -u)" -eq 0 ]; then
     user=nobody
 fi
-home=$work/home-user
-score_file=$home/.local/share/kelvane/config.ini
-if start_installed "$user" "$home" "$work/run-user.log" &&
+if start_installed "$user" "$work/home-user" "$work/run-user.log" &&
    check_started "$user" "$work/run-user.log"; then
-    click_twips "$window" $((5280 + 1695 / 2)) $((495 / 2))     # 打字游戏
-    game=$(timeout 20 xdotool search --sync --all --onlyvisible --pid "$pid" --name "^打字游戏" |
-           head -1)
-    if [ -z "$game" ]; then
-        fail "as $user: the game window did not open"
-    else
-        click_twips "$game" $((2400 + 1575 / 2)) $((2040 + 975 / 2))  # 开始
-        ask_to_close "$game"
-        for _ in $(seq 100); do [ -s "$score_file" ] && break; sleep 0.1; done
-        if [ ! -s "$score_file" ]; then
-            fail "as $user: closing the game wrote no $score_file"
-            find "$home" "$root/$bindir" -name config.ini
-            cat "$work/run-user.log"
-        else
-            python3 - "$score_file" <<'EOF' || fail "as $user: the score file holds the wrong bytes"
-import re, sys
-data = open(sys.argv[1], 'rb').read()
-if not re.fullmatch(rb'\[config\]\r\nlabel1=' + '分数'.encode('gbk') + rb'\d+\r\n', data):
-    sys.exit('score file: %r' % data)
-EOF
-        fi
-        kill -0 "$pid" 2>/dev/null || fail "as $user: the program ended when the game closed"
-    fi
+    play_game "$user" "$work/home-user" "$work/run-user.log"
     kill "$pid" 2>/dev/null
 fi
-leftovers=$(find "$root/$bindir" -mindepth 1 ! -name kelvane)
-[ -z "$leftovers" ] || fail "the program left files beside itself: $leftovers"
 
 if [ "$failures" -ne 0 ]; then
     echo "$failures failure(s)"

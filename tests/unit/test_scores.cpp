@@ -18,6 +18,8 @@
 #include <QTest>
 
 #include <csignal>
+#include <fcntl.h>
+#include <pwd.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -99,6 +101,11 @@ private slots:
     void lookupRules();
     void whereTheFileGoes_data();
     void whereTheFileGoes();
+    void installedFolders_data();
+    void installedFolders();
+    void userDataFolder_data();
+    void userDataFolder();
+    void programFolderNamedInGbk();
     void realWritableTest();
     void writeCreatesThePerUserFolder();
     void newFileMode_data();
@@ -346,29 +353,135 @@ void TestScores::lookupRules()
 void TestScores::whereTheFileGoes_data()
 {
     QTest::addColumn<QString>("programDir");
+    QTest::addColumn<bool>("installed");
     QTest::addColumn<bool>("writable");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("program folder writable") << "/opt/kelvane" << true << "/opt/kelvane/config.ini";
-    QTest::newRow("program folder read-only")
-        << "/opt/kelvane" << false << "/home/u/.local/share/kelvane/config.ini";
+    QTest::newRow("portable copy, folder writable")
+        << "/home/u/kelvane" << false << true << "/home/u/kelvane/config.ini";
+    QTest::newRow("portable copy, folder read-only")
+        << "/home/u/kelvane" << false << false << "/home/u/.local/share/kelvane/config.ini";
+    // Root, or a user who may write the folder the program is installed in.
+    QTest::newRow("installed, folder writable")
+        << "/usr/bin" << true << true << "/home/u/.local/share/kelvane/config.ini";
     QTest::newRow("program folder unknown")
-        << "" << true << "/home/u/.local/share/kelvane/config.ini";
+        << "" << false << true << "/home/u/.local/share/kelvane/config.ini";
 }
 
 void TestScores::whereTheFileGoes()
 {
     QFETCH(QString, programDir);
+    QFETCH(bool, installed);
     QFETCH(bool, writable);
     QFETCH(QString, expected);
     QStringList asked;
-    const scorefile::Folders folders{programDir, QStringLiteral("/home/u/.local/share/kelvane")};
+    const scorefile::Folders folders{programDir, QStringLiteral("/home/u/.local/share/kelvane"),
+                                     installed};
     const QString path = scorefile::resolvePath(folders, [&](const QString &folder) {
         asked << folder;
         return writable;
     });
     QCOMPARE(path, expected);
-    if (!programDir.isEmpty())
+    if (!installed && !programDir.isEmpty())
         QCOMPARE(asked, QStringList{programDir});
+}
+
+void TestScores::installedFolders_data()
+{
+    QTest::addColumn<QByteArray>("folder");
+    QTest::addColumn<bool>("installed");
+    QTest::newRow("the folder the build installs into") << QByteArray("/srv/k/programs") << true;
+    QTest::newRow("a package's") << QByteArray("/usr/bin") << true;
+    QTest::newRow("make install's") << QByteArray("/usr/local/bin") << true;
+    QTest::newRow("a copy of an install") << QByteArray("/tmp/stage/usr/local/bin") << true;
+    QTest::newRow("the user's own bin") << QByteArray("/home/u/.local/bin") << true;
+    QTest::newRow("under /usr") << QByteArray("/usr/lib/kelvane") << true;
+    QTest::newRow("under /opt") << QByteArray("/opt/kelvane") << true;
+    QTest::newRow("a build tree") << QByteArray("/home/u/src/kelvane/build") << false;
+    QTest::newRow("a portable copy") << QByteArray("/home/u/下载/kelvane") << false;
+    QTest::newRow("a portable copy on a stick") << QByteArray("/media/u/STICK/kelvane") << false;
+    QTest::newRow("a name that only starts like usr") << QByteArray("/usrdata/kelvane") << false;
+}
+
+void TestScores::installedFolders()
+{
+    QFETCH(QByteArray, folder);
+    QFETCH(bool, installed);
+    QCOMPARE(scorefile::isInstalledFolder(folder, "/srv/k/programs"), installed);
+}
+
+void TestScores::userDataFolder_data()
+{
+    // A null value leaves the variable unset.
+    QTest::addColumn<QByteArray>("xdgDataHome");
+    QTest::addColumn<QByteArray>("home");
+    QTest::addColumn<QString>("expected");
+    const passwd *account = ::getpwuid(::getuid());
+    QVERIFY(account != nullptr);
+    const QString accountHome = QDir::cleanPath(QFile::decodeName(account->pw_dir));
+    QTest::newRow("XDG_DATA_HOME")
+        << QByteArray("/data/u") << QByteArray("/home/u") << "/data/u/kelvane";
+    QTest::newRow("relative XDG_DATA_HOME is ignored")
+        << QByteArray("rel/data") << QByteArray("/home/u") << "/home/u/.local/share/kelvane";
+    QTest::newRow("empty XDG_DATA_HOME")
+        << QByteArray("") << QByteArray("/home/u/") << "/home/u/.local/share/kelvane";
+    QTest::newRow("no HOME: the account's home")
+        << QByteArray() << QByteArray() << accountHome + QStringLiteral("/.local/share/kelvane");
+    QTest::newRow("HOME is /") << QByteArray() << QByteArray("/") << "/.local/share/kelvane";
+}
+
+void TestScores::userDataFolder()
+{
+    QFETCH(QByteArray, xdgDataHome);
+    QFETCH(QByteArray, home);
+    QFETCH(QString, expected);
+    auto setOrUnset = [](const char *name, const QByteArray &value) {
+        if (value.isNull())
+            qunsetenv(name);
+        else
+            qputenv(name, value);
+    };
+    auto saved = [](const char *name) {
+        return qEnvironmentVariableIsSet(name) ? qgetenv(name) : QByteArray();
+    };
+    const QByteArray savedXdg = saved("XDG_DATA_HOME");
+    const QByteArray savedHome = saved("HOME");
+    const auto restore = qScopeGuard([&] {
+        setOrUnset("XDG_DATA_HOME", savedXdg);
+        setOrUnset("HOME", savedHome);
+    });
+    setOrUnset("XDG_DATA_HOME", xdgDataHome);
+    setOrUnset("HOME", home);
+    QCOMPARE(scorefile::userDataFolder(), expected);
+}
+
+void TestScores::programFolderNamedInGbk()
+{
+    // A portable copy unpacked from an archive made on Windows: the folder's name is GBK,
+    // which is not UTF-8. The score stays beside the program, and a message names the folder
+    // as the user reads it.
+    QTemporaryDir dir;
+    const QByteArray folder = QFile::encodeName(dir.path()) + '/' + gbk::encode(u"打字练习");
+    QCOMPARE(::mkdir(folder.constData(), 0755), 0);
+    // QTemporaryDir cannot name what is in it either.
+    const auto remove = qScopeGuard([&] {
+        ::unlink((folder + "/config.ini").constData());
+        ::rmdir(folder.constData());
+    });
+    const scorefile::Folders folders = scorefile::foldersFor(folder, "/srv/k/programs");
+    QVERIFY(!folders.installed);
+    const QString path = scorefile::resolvePath(folders);
+    QCOMPARE(scorefile::shownPath(folders, path),
+             dir.path() + QStringLiteral("/打字练习/config.ini"));
+
+    QVERIFY(!scorefile::write(path, QStringLiteral("分数30")));
+    QCOMPARE(Module1::ReadIniValue(QStringLiteral("config"), QStringLiteral("label1"), path),
+             QStringLiteral("分数30"));
+    const int fd = ::open((folder + "/config.ini").constData(), O_RDONLY);
+    QVERIFY(fd >= 0);
+    char bytes[64];
+    const ssize_t n = ::read(fd, bytes, sizeof bytes);
+    ::close(fd);
+    QCOMPARE(QByteArray(bytes, qsizetype(n)), scorefile::contents(QStringLiteral("分数30")));
 }
 
 void TestScores::realWritableTest()
