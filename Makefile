@@ -14,6 +14,8 @@ DEPS := cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libgl-dev fonts-no
         qt6-gtk-platformtheme man-db libx11-dev clang-format qt6-wayland weston python3-gi
 # Input methods the real-window tests type Chinese through.
 DEPS += ibus ibus-libpinyin fcitx5 fcitx5-chinese-addons fcitx5-frontend-qt6
+# The package test checks the .deb with lintian.
+DEPS += lintian
 
 .PHONY: all deps configure build run check test format format-check install package clean
 

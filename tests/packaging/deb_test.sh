@@ -1,7 +1,7 @@
 #!/bin/bash
 # Builds the .deb from the build tree, as `make package` does, into a temporary folder and
 # reads it back with dpkg-deb: its control fields, its Depends and Recommends and its file
-# list.
+# list; then lintian checks it against Debian's policy.
 #
 # usage: deb_test.sh BUILD_DIR APP_ID VERSION
 set -u
@@ -67,7 +67,8 @@ expected=$(
         echo "./usr/share/icons/hicolor/${size}x$size/apps/$id.png"
     done
     echo "./usr/share/icons/hicolor/scalable/apps/$id.svg"
-    echo ./usr/share/man/man1/kelvane.1
+    echo ./usr/share/man/man1/kelvane.1.gz
+    echo ./usr/share/doc/kelvane/changelog.gz
     echo ./usr/share/doc/kelvane/copyright
 )
 dpkg-deb -c "$deb"
@@ -86,6 +87,12 @@ dpkg-deb -x "$deb" "$work/root"
 file -b "$work/root/usr/bin/kelvane" | grep -q ", stripped" || fail "usr/bin/kelvane is not stripped"
 if readelf -d "$work/root/usr/bin/kelvane" | grep -qE "RPATH|RUNPATH"; then
     fail "usr/bin/kelvane carries an rpath"
+fi
+
+# --- lintian: no errors and no warnings (its informational tags are advice).
+if ! lintian --fail-on error,warning "$deb" >"$work/lintian.log" 2>&1; then
+    fail "lintian reports errors or warnings:"
+    grep -v "^running with root privileges" "$work/lintian.log"
 fi
 
 if [ "$failures" -ne 0 ]; then

@@ -21,7 +21,8 @@ expected=$(
         echo "$datadir/icons/hicolor/${size}x$size/apps/$id.png"
     done
     echo "$datadir/icons/hicolor/scalable/apps/$id.svg"
-    echo "$mandir/man1/kelvane.1"
+    echo "$mandir/man1/kelvane.1.gz"
+    echo "$datadir/doc/kelvane/changelog.gz"
     echo "$datadir/doc/kelvane/copyright"
 )
 actual=$(cd "$stage" && find . -type f -o -type l | sed "s|^\.$prefix/||")
@@ -80,7 +81,7 @@ sys.exit(1 if problems else 0)
 EOF
 
 # --- The man page renders, and says where the score file lives.
-manpage=$(MANWIDTH=200 man -l "$root/$mandir/man1/kelvane.1" 2>&1)
+manpage=$(MANWIDTH=200 man -l "$root/$mandir/man1/kelvane.1.gz" 2>&1)
 grep -q "^NAME" <<<"$manpage" || fail "the man page does not render"
 grep -q "\.local/share/kelvane/config\.ini" <<<"$manpage" ||
     fail "the man page does not name the per-user score file"
