@@ -25,6 +25,7 @@
 #include "forms/form6.h"
 #include "forms/form7.h"
 #include "forms/forms.h"
+#include "measure.h"
 #include "platform/qtservices.h"
 #include "runtime/controls.h"
 #include "runtime/program.h"
@@ -48,13 +49,6 @@
 #include <vector>
 
 namespace {
-
-long long nowNs(clockid_t clock)
-{
-    timespec ts{};
-    clock_gettime(clock, &ts);
-    return (long long)ts.tv_sec * 1000000000LL + ts.tv_nsec;
-}
 
 long long median(std::vector<long long> v)
 {
@@ -296,15 +290,6 @@ int runScores(int count)
     std::printf("scores write_ns %lld read_ns %lld ref_write_ns %lld ref_read_ns %lld ok %d\n",
                 median(write), median(read), median(refWrite), median(refRead), ok ? 1 : 0);
     return 0;
-}
-
-long rssKib()
-{
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);)
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::stol(line.substr(6));
-    return -1;
 }
 
 // The user opening and closing windows all day: each round shows Form2 … Form7, closes the

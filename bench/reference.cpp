@@ -13,6 +13,8 @@
 //                                letter; prints "fall ticks N cpu_ns N wall_ns N" over SECS after a
 //                                one-second warm-up, then quits
 
+#include "measure.h"
+
 #include <QApplication>
 #include <QLabel>
 #include <QLocale>
@@ -29,22 +31,6 @@
 #include <string>
 
 namespace {
-
-long long nowNs(clockid_t clock)
-{
-    timespec ts{};
-    clock_gettime(clock, &ts);
-    return (long long)ts.tv_sec * 1000000000LL + ts.tv_nsec;
-}
-
-long rssKib()
-{
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);)
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::stol(line.substr(6));
-    return -1;
-}
 
 int runWindows(int rounds)
 {
