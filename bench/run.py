@@ -107,16 +107,18 @@ class Launched:
 
 def startup(watch, programs, env, runs):
     """Alternates the programs run by run after one warm-up each; returns per-program lists
-    of (map_ms, rss_kib, cpu_ms)."""
+    of (map_ms, rss_kib, cpu_ms at the map, cpu_ms 3 s later)."""
     results = {name: [] for name in programs}
     for round_ in range(runs + 1):
         for name, program in programs.items():
             run = Launched(watch, program, env)
             run.wait_since_map(3.0)
             rss = rss_kib(run.pid)
+            cpu_later = cpu_ns(run.pid)
             run.stop()
             if round_ > 0:
-                results[name].append((run.map_ns / 1e6, rss, run.cpu_at_map_ns / 1e6))
+                results[name].append((run.map_ns / 1e6, rss, run.cpu_at_map_ns / 1e6,
+                                      cpu_later / 1e6))
         log(f"  start-up round {round_}/{runs}" + (" (warm-up)" if round_ == 0 else ""))
     return results
 
@@ -309,16 +311,23 @@ def main():
         rows.append((measure, kelvane_value, reference_value, ratio, target, ok))
 
     if "startup" in phases:
-        k_map = statistics.median(m for m, _, _ in up["kelvane"])
-        r_map = statistics.median(m for m, _, _ in up["reference"])
-        k_cpu = statistics.median(c for _, _, c in up["kelvane"])
-        r_cpu = statistics.median(c for _, _, c in up["reference"])
-        k_rss = statistics.median(r for _, r, _ in up["kelvane"])
-        r_rss = statistics.median(r for _, r, _ in up["reference"])
+        k_map = statistics.median(m for m, _, _, _ in up["kelvane"])
+        r_map = statistics.median(m for m, _, _, _ in up["reference"])
+        k_cpu = statistics.median(c for _, _, c, _ in up["kelvane"])
+        r_cpu = statistics.median(c for _, _, c, _ in up["reference"])
+        k_later = statistics.median(c for _, _, _, c in up["kelvane"])
+        r_later = statistics.median(c for _, _, _, c in up["reference"])
+        k_rss = statistics.median(r for _, r, _, _ in up["kelvane"])
+        r_rss = statistics.median(r for _, r, _, _ in up["reference"])
         row(f"Start-up, exec to first MapNotify (median of {args.runs})", f"{k_map:.0f} ms",
             f"{r_map:.0f} ms", k_map / r_map, "≤ 1.10", k_map / r_map <= 1.10)
         row("…CPU time used by then (median)", f"{k_cpu:.0f} ms", f"{r_cpu:.0f} ms",
             k_cpu / r_cpu, "context", None)
+        # Captions laid out before the map (rich text) or at the first paint after it (plain
+        # labels) count alike here: the work of putting the window on screen, then 3 s of the
+        # same two timers.
+        row("…CPU time used 3 s after mapping (median)", f"{k_later:.0f} ms",
+            f"{r_later:.0f} ms", k_later / r_later, "context", None)
         row("RSS 3 s after mapping (median)", f"{k_rss / 1024:.1f} MiB",
             f"{r_rss / 1024:.1f} MiB", k_rss / r_rss, "≤ 1.15", k_rss / r_rss <= 1.15)
     if "idle" in phases:
