@@ -21,11 +21,7 @@ std::unique_ptr<FormControls> Form1::build(FormWindow &w)
     w.setWindowIcon(program().icon());
 
     auto c = std::make_unique<Controls>(w, program().time());
-    c->Label2->setFont(songFont(26.25));
-    // 15.75 pt at the layout; at the labels' line height two lines of it would not fit.
-    c->Label1->setFont(songFont(12.75));
     c->Label1->setForeColor(rgbColor(255, 0, 0));
-    c->Label4->setFont(songFont(18));
     c->Label4->setForeColor(rgbColor(0, 192, 0));
     c->Timer2.setInterval(1000);
     setTabOrder(

@@ -17,9 +17,6 @@ std::unique_ptr<FormControls> Form3::build(FormWindow &w)
     // that colour, so Qt moves it by copying pixels rather than repainting what it passes.
     for (Label *label : {c->Label1, c->Label2, c->Label3})
         label->setBackColor(systemColor(19));
-    // At the window's 9 pt the instruction takes five lines, one more than its label holds
-    // at the labels' line height.
-    c->Label3->setFont(songFont(8.25));
 
     c->Timer1.onTimer = handler<>([this] { Timer1_Timer(); });
     c->Timer2.onTimer = handler<>([this] { Timer2_Timer(); });

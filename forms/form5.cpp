@@ -15,7 +15,6 @@ std::unique_ptr<FormControls> Form5::build(FormWindow &w)
     setWindow(w, u"打字速度测试", 7470, 5160);
     auto c = std::make_unique<Controls>(w, program().time());
     c->Label1->setBackColor(systemColor(4));
-    c->Label1->setFont(songFont(15.75));
     setTabOrder({c->Command1, c->Text1});
     c->Timer1.onTimer = handler<>([this] { Timer1_Timer(); });
     c->Command1->onClick = handler<>([this] { Command1_Click(); });

@@ -19,7 +19,7 @@ public:
         // clang-format off
         // The result label, read by the leaderboard.
         Label *Label4 = new Label(w, u"Label4", 480, 240, 5775, 495);
-        Label *Label1 = new Label(w, u"Label1", 600, 840, 975, 615);
+        Label *Label1 = new Label(w, u"Label1", 600, 840, 975, 615, {}, 15.75);
         Label *Label2 = new Label(w, u"Label2", 1080, 1800, 4815, 855,
             u"注意一打开就开始打字了，这个BUG在以后的版本会解决。。还有.的前面就是0 "
             u"比如它说你的速度是.25秒一个字 那就是0.25秒打一个字。。。完毕后先退出再保存到排行榜");

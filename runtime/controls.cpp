@@ -89,7 +89,7 @@ void Placement::apply() { self_->setGeometry(twips::toPixels(left_, top_, width_
 // --- Label
 
 Label::Label(QWidget *parent, QStringView name, int left, int top, int width, int height,
-             QStringView caption)
+             QStringView caption, qreal songPoints)
     : QLabel(parent), Placement(this), caption_(caption.toString())
 {
     setObjectName(name.toString());
@@ -101,7 +101,12 @@ Label::Label(QWidget *parent, QStringView name, int left, int top, int width, in
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
     setForeColor(systemColor(18));
     place(left, top, width, height);
-    showCaption();
+    // The caption is laid out once, at its own font: setting the font lays it out (see
+    // changeEvent).
+    if (songPoints > 0)
+        setFont(songFont(songPoints));
+    else
+        showCaption();
 }
 
 void Label::setCaption(const QString &caption)

@@ -64,8 +64,9 @@ private:
 // height (see lineHeight), and screen readers hear the plain caption.
 class Label : public QLabel, public Placement {
 public:
+    // songPoints, where given, asks for the Song face at that size instead of the window's font.
     Label(QWidget *parent, QStringView name, int left, int top, int width, int height,
-          QStringView caption = {});
+          QStringView caption = {}, qreal songPoints = 0);
     QString Caption() const { return caption_; }
     void setCaption(const QString &caption);
     void setForeColor(const QColor &color);
