@@ -16,6 +16,9 @@ DEPS := cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libgl-dev fonts-no
 DEPS += ibus ibus-libpinyin fcitx5 fcitx5-chinese-addons fcitx5-frontend-qt6
 # The package test checks the .deb with lintian.
 DEPS += lintian
+# The screen reader the real-window tests listen to: orca, speaking through speech-dispatcher's
+# dummy voice to ALSA's null device; faketime runs the program's clock fast for the game.
+DEPS += orca speech-dispatcher speech-dispatcher-audio-plugins faketime
 
 .PHONY: all deps configure build run check test format format-check install package clean
 

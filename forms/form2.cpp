@@ -20,6 +20,8 @@ std::unique_ptr<FormControls> Form2::build(FormWindow &w)
     auto c = std::make_unique<Controls>(w, program().time());
     // Labels take no focus, so their tab indexes leave this order.
     setTabOrder({c->Command1, c->Text1, c->Text2, c->Opt1, c->Opt2});
+    c->Text1->setAccessibleName(QStringLiteral("要打的字母"));
+    c->Text2->setAccessibleName(QStringLiteral("在这里打字母"));
     c->Command1->onClick = handler<>([this] { Command1_Click(); });
     c->Text2->onGotFocus = handler<>([this] { Text2_GotFocus(); });
     c->Text2->onKeyPress = handler<int &>([this](int &keyAscii) { Text2_KeyPress(keyAscii); });
@@ -91,4 +93,6 @@ void Form2::Text2_KeyPress(int &keyAscii)
             ++matching;
     ui().Label6->setCaption(letterAccuracyCaption(matching, letters.size()));
     ui().Label7->setCaption(letterSpeedCaption(convert::wholeSeconds(startTime, endTime)));
+    announce(ui().Label1->Caption() + ui().Label6->Caption() + QStringLiteral("，") +
+             ui().Label2->Caption() + ui().Label7->Caption());
 }

@@ -87,6 +87,7 @@ void Form3::Timer1_Timer()
     ui().Timer2.setEnabled(false);
     ui().Command1->setEnabled(true);
     ui().Label1->setCaption(QStringLiteral("总分:") + convert::numberToText(score_));
+    announce(ui().Label1->Caption());
 }
 
 void Form3::Form_Unload(int &cancel)

@@ -25,6 +25,7 @@ std::unique_ptr<FormControls> Form4::build(FormWindow &w)
     for (Label *label : {c->Label3, c->Label1, c->Label2})
         label->setBackColor(systemColor(19));
     setTabOrder({c->Command1, c->Command2, c->Text1});
+    c->Text1->setAccessibleName(QStringLiteral("在这里打字"));
 
     c->Timer1.onTimer = handler<>([this] { Timer1_Timer(); });
     c->Timer2.onTimer = handler<>([this] { Timer2_Timer(); });

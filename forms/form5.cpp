@@ -16,6 +16,7 @@ std::unique_ptr<FormControls> Form5::build(FormWindow &w)
     auto c = std::make_unique<Controls>(w, program().time());
     c->Label1->setBackColor(systemColor(4));
     setTabOrder({c->Command1, c->Text1});
+    c->Text1->setAccessibleName(QStringLiteral("在这里打字"));
     c->Timer1.onTimer = handler<>([this] { Timer1_Timer(); });
     c->Command1->onClick = handler<>([this] { Command1_Click(); });
     return c;
@@ -51,8 +52,10 @@ void Form5::Command1_Click()
     if (characters == 0)
         program().messageBox().show(QStringLiteral("请在文本框中输入文字或字母！"),
                                     Program::applicationTitle());
-    else
+    else {
         ui().Label4->setCaption(speedTestResult(seconds, characters));
+        announce(ui().Label4->Caption());
+    }
     ui().Text1->setText(QString());
     ui().Label1->setCaption(QStringLiteral("0"));
     secondCount_ = 0;

@@ -27,16 +27,27 @@ void Form6::Command1_Click()
 {
     ui().Label1->setCaption(Module1::ReadIniValue(
         QStringLiteral("config"), QStringLiteral("label1"), forms_.scoreFilePath()));
+    announce(ui().Label5->Caption() + ui().Label1->Caption());
 }
 
 // The test windows are read through their shared instances: a closed one is loaded again,
 // hidden, and gives its design-time (empty) result.
-void Form6::Command2_Click() { ui().Label2->setCaption(forms_.form5().ui().Label4->Caption()); }
+void Form6::Command2_Click()
+{
+    ui().Label2->setCaption(forms_.form5().ui().Label4->Caption());
+    announce(ui().Label6->Caption() + ui().Label2->Caption());
+}
 
-void Form6::Command3_Click() { ui().Label3->setCaption(forms_.form4().ui().Label3->Caption()); }
+void Form6::Command3_Click()
+{
+    ui().Label3->setCaption(forms_.form4().ui().Label3->Caption());
+    announce(ui().Label7->Caption() + ui().Label3->Caption());
+}
 
 void Form6::Command4_Click()
 {
     ui().Label4->setCaption(forms_.form2().ui().Label7->Caption());
     ui().Label9->setCaption(forms_.form2().ui().Label6->Caption());
+    announce(ui().Label8->Caption() + ui().Label4->Caption() + QStringLiteral("，") +
+             ui().Label10->Caption() + ui().Label9->Caption());
 }

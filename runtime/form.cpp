@@ -4,6 +4,8 @@
 #include "runtime/keys.h"
 #include "runtime/program.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -13,8 +15,49 @@
 
 // --- FormWindow
 
+namespace {
+// Qt gives a plain QWidget the role of a client area ("filler"), window or not, so screen
+// readers would not present a form as a window. Its name is the caption, as Qt gives it.
+class FormWindowAccessible : public QAccessibleWidget {
+public:
+    explicit FormWindowAccessible(FormWindow *window) : QAccessibleWidget(window) {}
+    QAccessible::Role role() const override
+    {
+        return static_cast<const FormWindow *>(widget())->kind() == FormWindow::Kind::Dialog
+                   ? QAccessible::Dialog
+                   : QAccessible::Window;
+    }
+};
+
+// What a window announces: an empty widget that screen readers see as a notification named
+// by its text. Screen readers speak a notification when it shows, wherever the focus is.
+class Announcement : public QWidget {
+public:
+    explicit Announcement(QWidget *parent) : QWidget(parent)
+    {
+        setFocusPolicy(Qt::NoFocus);
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setGeometry(0, 0, 0, 0);
+    }
+};
+
+QAccessibleInterface *formWindowAccessible(const QString &className, QObject *object)
+{
+    // Neither class has a meta-object of its own: Qt asks by their base class's name.
+    if (className != u"QWidget")
+        return nullptr;
+    if (auto *window = dynamic_cast<FormWindow *>(object))
+        return new FormWindowAccessible(window);
+    if (auto *announcement = dynamic_cast<Announcement *>(object))
+        return new QAccessibleWidget(announcement, QAccessible::Notification);
+    return nullptr;
+}
+} // namespace
+
 FormWindow::FormWindow()
 {
+    // Qt keeps one entry per factory, however often it is installed.
+    QAccessible::installFactory(formWindowAccessible);
     // The font the layouts were drawn for; every control takes it unless given its own.
     setFont(songFont(9));
     // paintEvent covers every pixel: Qt need not clear the surface first.
@@ -28,6 +71,17 @@ void FormWindow::paintEvent(QPaintEvent *event)
     // caches the bevels and frames it draws (QPixmapCache) under the palette's key: every
     // window opened added a new set, and memory grew with each window opened.
     QPainter(this).fillRect(event->rect(), systemColor(19));
+}
+
+void FormWindow::announce(const QString &text)
+{
+    // Qt 6.4 tells a changed name or description without the new text, which screen
+    // readers then cannot speak; a notification showing is spoken from the object itself.
+    if (announcement_ == nullptr)
+        announcement_ = new Announcement(this);
+    announcement_->hide();
+    announcement_->setAccessibleName(text);
+    announcement_->show();
 }
 
 void FormWindow::closeEvent(QCloseEvent *event)
@@ -174,6 +228,12 @@ int Form::Height()
 }
 
 void Form::Cls() { load(); }
+
+void Form::announce(const QString &text)
+{
+    if (window_ != nullptr)
+        window_->announce(text);
+}
 
 void Form::setWindow(FormWindow &window, QStringView caption, int widthTwips, int heightTwips)
 {

@@ -14,10 +14,17 @@ class TimeSource;
 class QCloseEvent;
 
 // The on-screen window of a loaded form. It hands its close, key and mouse events to the
-// form through the hooks; the form clears them when it unloads.
+// form through the hooks; the form clears them when it unloads. Screen readers see it as a
+// window (a frame) named by its caption, or as a dialog when it is one.
 class FormWindow : public QWidget {
 public:
     FormWindow();
+    enum class Kind { Window, Dialog };
+    Kind kind() const { return kind_; }
+    // A dialog's screen reader reads its text when it opens.
+    void setKind(Kind kind) { kind_ = kind; }
+    // Has a screen reader speak the text once, without moving the focus.
+    void announce(const QString &text);
     // Gives the focus to the first control in tab order that can take it.
     void focusFirstControl() { focusNextPrevChild(true); }
     std::function<void()> onClose;
@@ -29,6 +36,10 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
+
+private:
+    Kind kind_ = Kind::Window;
+    QWidget *announcement_ = nullptr;
 };
 
 // What a loaded form's build step creates; destroyed when the form unloads. A window's own
@@ -104,6 +115,8 @@ protected:
     static void setWindow(FormWindow &window, QStringView caption, int widthTwips, int heightTwips);
     // Puts controls into the focus chain in the order given (their tab indexes).
     static void setTabOrder(std::initializer_list<QWidget *> widgets);
+    // Has a screen reader speak a result once as it appears (FormWindow::announce).
+    void announce(const QString &text);
     Program &program() { return program_; }
 
 private:

@@ -23,7 +23,6 @@ TextBox::TextBox(QWidget *parent, QStringView name, Lines lines, int left, int t
     setAcceptDrops(false);
     if (lines == Lines::Single)
         setLineWrapMode(QPlainTextEdit::NoWrap);
-    setAccessibleName(objectName());
     place(left, top, width, height);
     connect(this, &QPlainTextEdit::textChanged, this, [this] {
         if (onChange && !drawingPreedit_)

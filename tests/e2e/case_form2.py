@@ -17,7 +17,7 @@ SPEED_TEXT = re.compile(r"^\d*字符/秒$")
 
 def generate(test, pattern):
     test.press("产生字母")
-    letters = test.text_box("Text1")
+    letters = test.text_box("要打的字母")
     return wait_for(lambda: re.fullmatch(pattern, text_of(letters)) and text_of(letters),
                     lambda: "30 letters matching %s, the box holds %r"
                     % (pattern, text_of(letters)))
@@ -25,7 +25,7 @@ def generate(test, pattern):
 
 def type_back(test, typed):
     """Clicks into the typing box, types, and presses Enter to have it scored."""
-    box = test.text_box("Text2")
+    box = test.text_box("在这里打字母")
     test.click_into(box)
     wait_for(lambda: HMS.match(test.caption_at(*START)), "the start time")
     test.type(typed)

@@ -36,7 +36,7 @@ def live_test(run):
     program.window("打字速度测试")
     main.press("打字速度测试1")
     test = program.window(TITLE)
-    box = test.text_box("Text1")
+    box = test.text_box("在这里打字")
     expect_equal(text_of(box), "准备测试...", "text before the start")
     expect_equal(test.caption_at(*COUNT), "录入字符 7 个", "count before the start")
 

@@ -29,7 +29,7 @@ def take_test(test, typed_keys, shown, characters):
     """Types, presses 计算 and returns the seconds the result was computed from."""
     counted = int(wait_for(lambda: test.caption_at(*COUNT).isdigit() and test.caption_at(*COUNT),
                            "the second count to run"))
-    box = test.text_box("Text1")
+    box = test.text_box("在这里打字")
     test.click_into(box)
     for kind, what in typed_keys:
         if kind == "type":
