@@ -21,7 +21,7 @@ public:
     FormWindow();
     enum class Kind { Window, Dialog };
     Kind kind() const { return kind_; }
-    // A dialog's screen reader reads its text when it opens.
+    // Screen readers read a dialog's description out as it opens.
     void setKind(Kind kind) { kind_ = kind; }
     // Has a screen reader speak the text once, without moving the focus.
     void announce(const QString &text);
