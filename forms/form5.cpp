@@ -49,10 +49,10 @@ void Form5::Command1_Click()
     forms_.form1().Cls();
     const double seconds = convert::textToNumber(ui().Label1->Caption());
     const qsizetype characters = ui().Text1->TextLength();
-    if (characters == 0)
+    if (characters == 0) {
         program().messageBox().show(QStringLiteral("请在文本框中输入文字或字母！"),
                                     Program::applicationTitle());
-    else {
+    } else {
         ui().Label4->setCaption(speedTestResult(seconds, characters));
         announce(ui().Label4->Caption());
     }
