@@ -1,6 +1,7 @@
 // The rules every window relies on: implicit load, unload keeping private variables, show,
 // End, program end, runtime errors, timers and text boxes.
 #include "forms/form1.h"
+#include "forms/form2.h"
 #include "forms/form3.h"
 #include "forms/form5.h"
 #include "forms/form6.h"
@@ -9,7 +10,9 @@
 #include "tests/support/testprogram.h"
 #include "values/gbk.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTest>
 
 #include <functional>
@@ -27,6 +30,8 @@ private slots:
     void programEnd_data();
     void programEnd();
     void hiddenWindowsUnloadAsAClose();
+    void sessionEndClosesEveryWindow_data();
+    void sessionEndClosesEveryWindow();
     void runtimeErrorShowsABoxAndEnds();
     void timersRunHiddenAndStopOnUnload();
     void multiLineBoxCountsLineBreaksAsTwo();
@@ -171,6 +176,79 @@ void TestWindowModel::hiddenWindowsUnloadAsAClose()
     QFile file(p->scoreFilePath());
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), "[config]\r\nlabel1=" + gbk::encode(QStringLiteral("分数0")) + "\r\n");
+}
+
+void TestWindowModel::sessionEndClosesEveryWindow_data()
+{
+    QTest::addColumn<Steps>("steps");
+    QTest::addColumn<QString>("stored"); // the score file's caption afterwards, null: none
+    QTest::addColumn<int>("boxes");
+    const auto game = [](TestProgram &p) {
+        input::click(p->form1().ui().Command4);
+        input::click(p->form3().ui().Command1);
+    };
+    QTest::newRow("game played") << Steps(game) << "分数0" << 0;
+    QTest::newRow("game opened, not played: the stored score stays")
+        << Steps([](TestProgram &p) { input::click(p->form1().ui().Command4); }) << "总分:90" << 0;
+    QTest::newRow("the leaderboard loaded the tests hidden, the game hidden")
+        << Steps([&](TestProgram &p) {
+               game(p);
+               p->form3().hide();
+               input::click(p->form1().ui().Command5);
+               input::click(p->form6().ui().Command2);
+               input::click(p->form6().ui().Command4);
+           })
+        << "分数0" << 0;
+    // The game's failed save waits in its box; the box is closed and its Form_Unload, still
+    // running, is not run again (which would now save: the folder is gone).
+    QTest::newRow("a message box open") << Steps([&](TestProgram &p) {
+        game(p);
+        QFile::remove(p->scoreFilePath());
+        QDir().mkpath(p->scoreFilePath());
+        p.messages->whileOpen = [&p] {
+            QDir().rmdir(p->scoreFilePath());
+            p.session->handler();
+        };
+        p->form3().window().close();
+    }) << QString() << 1;
+    QTest::newRow("the main window in the tray") << Steps([&](TestProgram &p) {
+        game(p);
+        input::click(p->form1().ui().a);
+    }) << "分数0" << 0;
+    QTest::newRow("the save fails: not told, nothing lost") << Steps([&](TestProgram &p) {
+        game(p);
+        QFile::remove(p->scoreFilePath());
+        QDir().mkpath(p->scoreFilePath());
+    }) << QString() << 0;
+}
+
+void TestWindowModel::sessionEndClosesEveryWindow()
+{
+    QFETCH(Steps, steps);
+    QFETCH(QString, stored);
+    QFETCH(int, boxes);
+    TestProgram p;
+    p->start();
+    QFile file(p->scoreFilePath());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("[config]\r\nlabel1=" + gbk::encode(QStringLiteral("总分:90")) + "\r\n");
+    file.close();
+    steps(p);
+    p.session->handler();
+    p.session->handler(); // a second signal
+    QCOMPARE(p.exit->calls, 1);
+    QCOMPARE(p.exit->lastCode, 0);
+    QCOMPARE(p.messages->shown.size(), size_t(boxes));
+    QVERIFY(p.messages->closeRequests >= boxes);
+    QVERIFY(!p.tray->isShown());
+    for (Form *f : std::initializer_list<Form *>{&p->form1(), &p->form2(), &p->form3(), &p->form5(),
+                                                 &p->form6()})
+        QVERIFY2(!f->isLoaded(), qPrintable(f->name()));
+    QCOMPARE(QFileInfo(file).isFile(), !stored.isNull());
+    if (stored.isNull())
+        return;
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), "[config]\r\nlabel1=" + gbk::encode(stored) + "\r\n");
 }
 
 void TestWindowModel::runtimeErrorShowsABoxAndEnds()

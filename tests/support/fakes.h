@@ -65,7 +65,8 @@ private:
     int draws_ = 0;
 };
 
-// Records the message boxes instead of blocking in a modal loop.
+// Records the message boxes instead of blocking in a modal loop. `whileOpen`, when set, runs
+// once inside the next box, as an event arriving while it waits for the user.
 class RecordingMessageBox : public MessageBox {
 public:
     struct Shown {
@@ -75,8 +76,20 @@ public:
     void show(const QString &text, const QString &title) override
     {
         shown.push_back({text, title});
+        if (std::function<void()> events = std::exchange(whileOpen, nullptr))
+            events();
     }
+    void closeOpen() override { ++closeRequests; }
     std::vector<Shown> shown;
+    std::function<void()> whileOpen;
+    int closeRequests = 0;
+};
+
+// The session's end on request of the test.
+class FakeSessionEnd : public SessionEnd {
+public:
+    void setHandler(std::function<void()> onRequest) override { handler = std::move(onRequest); }
+    std::function<void()> handler;
 };
 
 class RecordingExit : public ProgramExit {
@@ -106,8 +119,16 @@ public:
     {
         handler_ = std::move(handler);
     }
+    void setLostHandler(std::function<void()> handler) override { lost_ = std::move(handler); }
     // Sends a mouse event on the icon; returns false when no icon is there to send it.
     bool raise(int eventCode);
+    // The notification area goes for good: the icons are forgotten and the program told.
+    void lose()
+    {
+        icons.clear();
+        if (lost_)
+            lost_();
+    }
 
     bool isShown() const override { return !icons.empty(); }
     bool hasHandler() const { return bool(handler_); }
@@ -120,4 +141,5 @@ public:
 
 private:
     std::function<void(int)> handler_;
+    std::function<void()> lost_;
 };

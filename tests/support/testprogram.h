@@ -29,6 +29,7 @@ public:
     RecordingMessageBox *messages;
     RecordingExit *exit;
     FakeNotifyIcon *tray;
+    FakeSessionEnd *session;
 
 private:
     QTemporaryDir dir_;

@@ -55,7 +55,7 @@ std::optional<QString> saveInChild(const QString &path, const QString &caption, 
     if (child == 0) {
         ::close(channel[0]);
         std::signal(SIGXFSZ, SIG_DFL);
-        ignoreFileSizeSignal();
+        ignoreWriteSignals();
         if (sizeLimit != 0) {
             const rlimit limit{sizeLimit, sizeLimit};
             ::setrlimit(RLIMIT_FSIZE, &limit);
@@ -434,6 +434,8 @@ void TestScores::userDataFolder()
     QFETCH(QByteArray, xdgDataHome);
     QFETCH(QByteArray, home);
     QFETCH(QString, expected);
+    // Named as main() names it: the folder keeps its own lower-case name all the same.
+    QCoreApplication::setApplicationName(QStringLiteral("Kelvane"));
     auto setOrUnset = [](const char *name, const QByteArray &value) {
         if (value.isNull())
             qunsetenv(name);
