@@ -25,7 +25,6 @@ private slots:
     void realMouseMoveOverTheWindow_data();
     void realMouseMoveOverTheWindow();
     void withoutANotificationAreaTheWindowIsMinimised();
-    void aNotificationAreaGoneForGoodShowsTheWindow();
     void endRemovesTheIcon_data();
     void endRemovesTheIcon();
     void activationsBecomeShellEventCodes_data();
@@ -236,17 +235,6 @@ void TestTray::withoutANotificationAreaTheWindowIsMinimised()
     QVERIFY(p->form1().window().windowState() & Qt::WindowMinimized);
     QCOMPARE(p.time->activeTimers(), timers);
     QCOMPARE(p.messages->shown.size(), size_t(0));
-}
-
-void TestTray::aNotificationAreaGoneForGoodShowsTheWindow()
-{
-    TestProgram p;
-    minimise(p);
-    p.tray->lose();
-    QVERIFY(p->form1().isVisible());
-    // The window is the one way back now: closing it ends the program.
-    p->form1().window().close();
-    QCOMPARE(p.exit->calls, 1);
 }
 
 void TestTray::endRemovesTheIcon_data()

@@ -85,11 +85,10 @@ public:
     int closeRequests = 0;
 };
 
-// The session's end on request of the test.
 class FakeSessionEnd : public SessionEnd {
 public:
     void setHandler(std::function<void()> onRequest) override { handler = std::move(onRequest); }
-    std::function<void()> handler;
+    std::function<void()> handler; // a test calls it to end the session
 };
 
 class RecordingExit : public ProgramExit {
@@ -119,16 +118,9 @@ public:
     {
         handler_ = std::move(handler);
     }
-    void setLostHandler(std::function<void()> handler) override { lost_ = std::move(handler); }
+    void setLostHandler(std::function<void()>) override {}
     // Sends a mouse event on the icon; returns false when no icon is there to send it.
     bool raise(int eventCode);
-    // The notification area goes for good: the icons are forgotten and the program told.
-    void lose()
-    {
-        icons.clear();
-        if (lost_)
-            lost_();
-    }
 
     bool isShown() const override { return !icons.empty(); }
     bool hasHandler() const { return bool(handler_); }
@@ -141,5 +133,4 @@ public:
 
 private:
     std::function<void(int)> handler_;
-    std::function<void()> lost_;
 };
