@@ -139,8 +139,8 @@ void TestFiles::replaceFile()
     QFETCH(QString, fault);
     QFETCH(int, error);
     const bool root = ::geteuid() == 0;
-    const bool asUser = fault == QLatin1String("root's") ||
-                        (root && fault == QLatin1String("read-only folder"));
+    const bool asUser =
+        fault == QLatin1String("root's") || (root && fault == QLatin1String("read-only folder"));
     if (fault == QLatin1String("as root") || fault == QLatin1String("root's")) {
         if (!root)
             QSKIP("needs root, to save as another user");
