@@ -1,5 +1,6 @@
 #include "platform/qtservices.h"
 
+#include "platform/files.h"
 #include "platform/sessionend.h"
 #include "platform/tray.h"
 
@@ -107,5 +108,6 @@ Services realServices()
     s.notifyIcon = std::make_unique<QtNotifyIcon>(s.icon);
     s.exit = std::make_unique<QtProgramExit>();
     s.sessionEnd = std::make_unique<PosixSessionEnd>();
+    s.files = std::make_unique<PosixFiles>();
     return s;
 }

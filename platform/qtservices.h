@@ -7,7 +7,9 @@
 #include <random>
 #include <vector>
 
-// The production adapters: each a few lines around one Qt or OS call.
+// The production adapters of time, random numbers, the message box and program end: each a
+// few lines around one Qt or OS call. The tray (tray.h) and the disk (files.h) have files of
+// their own.
 
 class QtTimeSource : public TimeSource {
 public:

@@ -18,7 +18,7 @@ QtNotifyIcon::QtNotifyIcon(QIcon icon) : image_(std::move(icon))
 
 QtNotifyIcon::~QtNotifyIcon() = default;
 
-bool QtNotifyIcon::isAvailable() const { return QSystemTrayIcon::isSystemTrayAvailable(); }
+bool QtNotifyIcon::isAvailable() { return QSystemTrayIcon::isSystemTrayAvailable(); }
 
 bool QtNotifyIcon::notify(Message message, const TrayIconData &data)
 {

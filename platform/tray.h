@@ -35,13 +35,15 @@ public:
     static constexpr int hostGraceMs = 3000;
     explicit QtNotifyIcon(QIcon icon);
     ~QtNotifyIcon() override;
-    bool isAvailable() const override;
     bool notify(Message message, const TrayIconData &data) override;
     bool isShown() const override { return icon_ != nullptr; }
     void setEventHandler(std::function<void(int eventCode)> handler) override;
     void setLostHandler(std::function<void()> handler) override;
 
 private:
+    // Whether a notification area exists to add an icon to.
+    static bool isAvailable();
+
     void activated(QSystemTrayIcon::ActivationReason reason);
     bool hostPresent() const;
     void checkHost();

@@ -6,16 +6,14 @@
 #include "forms/form5.h"
 #include "forms/form6.h"
 #include "runtime/controls.h"
-#include "runtime/runtimeerror.h"
-#include "scores/scorefile.h"
 #include "tests/support/testprogram.h"
+#include "values/convert.h"
 #include "values/gbk.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QTest>
 
+#include <cerrno>
 #include <functional>
 
 using Steps = std::function<void(TestProgram &)>;
@@ -33,7 +31,8 @@ private slots:
     void hiddenWindowsUnloadAsAClose();
     void sessionEndClosesEveryWindow_data();
     void sessionEndClosesEveryWindow();
-    void runtimeErrorShowsABoxAndEnds();
+    void endOrErrorStopsTheHandlersRunning_data();
+    void endOrErrorStopsTheHandlersRunning();
     void timersRunHiddenAndStopOnUnload();
     void multiLineBoxCountsLineBreaksAsTwo();
 };
@@ -174,15 +173,13 @@ void TestWindowModel::hiddenWindowsUnloadAsAClose()
     p->form1().window().close();
     QCOMPARE(p.exit->calls, 1);
     // The game's Form_Unload ran: the score caption went to the score file.
-    QFile file(p->scoreFilePath());
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), "[config]\r\nlabel1=" + gbk::encode(QStringLiteral("分数0")) + "\r\n");
+    QCOMPARE(p.scoreBytes(), "[config]\r\nlabel1=" + gbk::encode(QStringLiteral("分数0")) + "\r\n");
 }
 
 void TestWindowModel::sessionEndClosesEveryWindow_data()
 {
     QTest::addColumn<Steps>("steps");
-    QTest::addColumn<QString>("stored"); // the score file's caption afterwards, null: none
+    QTest::addColumn<QString>("stored"); // the score file's caption afterwards
     QTest::addColumn<int>("boxes");
     const auto game = [](TestProgram &p) {
         input::click(p->form1().ui().Command4);
@@ -190,8 +187,7 @@ void TestWindowModel::sessionEndClosesEveryWindow_data()
     };
     const auto failingSave = [=](TestProgram &p) {
         game(p);
-        QFile::remove(p->scoreFilePath());
-        QDir().mkpath(p->scoreFilePath());
+        p.files->failWith = ENOSPC;
     };
     QTest::newRow("game played") << Steps(game) << "分数0" << 0;
     QTest::newRow("game opened, not played: the stored score stays")
@@ -209,16 +205,16 @@ void TestWindowModel::sessionEndClosesEveryWindow_data()
     QTest::newRow("a message box open") << Steps([=](TestProgram &p) {
         failingSave(p);
         p.messages->whileOpen = [&p] {
-            QDir().rmdir(p->scoreFilePath());
+            p.files->failWith = 0;
             p.session->handler();
         };
         p->form3().window().close();
-    }) << QString() << 1;
+    }) << "总分:90" << 1;
     QTest::newRow("the main window in the tray") << Steps([=](TestProgram &p) {
         game(p);
         input::click(p->form1().ui().a);
     }) << "分数0" << 0;
-    QTest::newRow("the save fails: not told") << Steps(failingSave) << QString() << 0;
+    QTest::newRow("the save fails: not told") << Steps(failingSave) << "总分:90" << 0;
 }
 
 void TestWindowModel::sessionEndClosesEveryWindow()
@@ -226,11 +222,12 @@ void TestWindowModel::sessionEndClosesEveryWindow()
     QFETCH(Steps, steps);
     QFETCH(QString, stored);
     QFETCH(int, boxes);
+    const auto file = [](const QString &caption) {
+        return "[config]\r\nlabel1=" + gbk::encode(caption) + "\r\n";
+    };
     TestProgram p;
     p->start();
-    QFile file(p->scoreFilePath());
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(scorefile::contents(u"总分:90")) > 0);
-    file.close();
+    p.files->stored[p.module1().scoreFilePath()] = file(QStringLiteral("总分:90"));
     steps(p);
     p.session->handler();
     p.session->handler(); // a second signal
@@ -242,21 +239,48 @@ void TestWindowModel::sessionEndClosesEveryWindow()
     for (Form *f : std::initializer_list<Form *>{&p->form1(), &p->form2(), &p->form3(), &p->form5(),
                                                  &p->form6()})
         QVERIFY2(!f->isLoaded(), qPrintable(f->name()));
-    QCOMPARE(QFileInfo(file).isFile(), !stored.isNull());
-    if (!stored.isNull() && file.open(QIODevice::ReadOnly))
-        QCOMPARE(file.readAll(), scorefile::contents(stored));
+    QCOMPARE(p.scoreBytes(), file(stored));
 }
 
-void TestWindowModel::runtimeErrorShowsABoxAndEnds()
+void TestWindowModel::endOrErrorStopsTheHandlersRunning_data()
 {
+    QTest::addColumn<bool>("nested");
+    QTest::addColumn<bool>("error");
+    QTest::newRow("overflow error") << false << true;
+    // A handler raised from inside another one's code, as a Change by a handler's write.
+    QTest::newRow("End in a nested handler") << true << false;
+    QTest::newRow("overflow error in a nested handler") << true << true;
+}
+
+void TestWindowModel::endOrErrorStopsTheHandlersRunning()
+{
+    QFETCH(bool, nested);
+    QFETCH(bool, error);
     TestProgram p;
     p->start();
-    p.program().dispatch([] { throw RuntimeError(QStringLiteral("溢出")); });
-    QCOMPARE(p.messages->shown.size(), size_t(1));
-    QVERIFY(p.messages->shown[0].text.contains(QStringLiteral("溢出")));
+    bool outerRanOn = false;
+    const auto inner = [&] {
+        if (error)
+            throw convert::Overflow();
+        p.program().end();
+    };
+    p.program().dispatch([&] {
+        if (nested)
+            p.program().dispatch(inner);
+        else
+            inner();
+        // The outer handler's next step reaches a window.
+        p->form5().ui();
+        outerRanOn = true;
+    });
+    QVERIFY(!outerRanOn);
+    QVERIFY(!p->form5().isLoaded());
     QCOMPARE(p.exit->calls, 1);
-    QVERIFY(p.exit->lastCode != 0);
-    QVERIFY(!p->form1().isLoaded() || p.program().hasEnded());
+    QCOMPARE(p.exit->lastCode != 0, error);
+    QCOMPARE(p.messages->shown.size(), size_t(error ? 1 : 0));
+    if (error)
+        QVERIFY(p.messages->shown[0].text.contains(QStringLiteral("溢出")));
+    QVERIFY(!p->form1().isLoaded());
 }
 
 void TestWindowModel::timersRunHiddenAndStopOnUnload()
