@@ -117,7 +117,9 @@ protected:
     static void setTabOrder(std::initializer_list<QWidget *> widgets);
     // Has a screen reader speak a result once as it appears (FormWindow::announce).
     void announce(const QString &text);
-    Program &program() { return program_; }
+    // The running program; the step of a handler that reaches it stops there once the
+    // program has ended under it (Program::raiseHeldEnd).
+    Program &program();
 
 private:
     void load();
