@@ -6,9 +6,11 @@ BUILD ?= build
 CMAKE_FLAGS ?=
 
 # Build and test tools, and what the program needs at run time (a CJK font for the Chinese,
-# Qt's Wayland plugin). The real-window tests use trayer as an XEmbed tray, python3-gi for a
-# StatusNotifier host on D-Bus, and weston as a headless Wayland compositor.
+# Qt's translations for Qt's own words, Qt's Wayland plugin). The real-window tests use
+# trayer as an XEmbed tray, python3-gi for a StatusNotifier host on D-Bus, and weston as a
+# headless Wayland compositor.
 DEPS := cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libgl-dev fonts-noto-cjk fonts-arphic-uming \
+        qt6-translations-l10n \
         xvfb xauth xdotool x11-utils imagemagick dbus dbus-x11 at-spi2-core python3-pyatspi \
         trayer desktop-file-utils appstream dpkg-dev file clang libclang-rt-14-dev \
         qt6-gtk-platformtheme man-db libx11-dev clang-format qt6-wayland weston python3-gi

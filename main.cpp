@@ -14,6 +14,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     noDisplay.reset();
     QApplication::setApplicationName(QStringLiteral("kelvane"));
+    loadQtChineseTranslation(app);
     // Wayland desktops find a window's icon and name through its desktop entry, by this id.
     QApplication::setDesktopFileName(QStringLiteral("io.github.kelvane.Kelvane"));
     // A hidden window still counts as loaded, so the program decides when it ends.

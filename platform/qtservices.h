@@ -4,6 +4,8 @@
 
 #include <QIcon>
 
+class QCoreApplication;
+
 #include <random>
 
 // The production adapters: each a few lines around one Qt or OS call.
@@ -39,8 +41,14 @@ public:
     void quit(int code) override;
 };
 
-// The feather, for the windows and the tray.
+// The feather, for the windows and the tray, at every size the package installs: title
+// bars, task switchers and trays of HiDPI desktops pick a sharp one.
 QIcon featherIcon();
+
+// Qt's own words (message box buttons, the text boxes' menu) in Simplified Chinese whatever
+// the session's language, as every other word of the program is. Without Qt's translation
+// file they stay English.
+void loadQtChineseTranslation(QCoreApplication &app);
 
 // All real services.
 Services realServices();

@@ -94,9 +94,10 @@ Label::Label(QWidget *parent, QStringView name, int left, int top, int width, in
 {
     setObjectName(name.toString());
     setTextFormat(Qt::RichText);
-    // Rich text only for its line height: no links, no selection, mouse events go on to the
-    // window as over any other label.
+    // Rich text only for its line height: no links, no selection.
     setTextInteractionFlags(Qt::NoTextInteraction);
+    // Mouse moves over a label stay with it: the window's own handler is for its bare surface.
+    setAttribute(Qt::WA_NoMousePropagation);
     setWordWrap(true);
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
     setForeColor(systemColor(18));
