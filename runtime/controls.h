@@ -12,6 +12,7 @@
 #include <memory>
 
 class QPainter;
+class QStyleOptionButton;
 class TimeSource;
 class TimerDriver;
 
@@ -95,6 +96,14 @@ public:
     void setEnabled(bool enabled);
 
     std::function<void()> onClick;
+    // The caption as drawn: broken into lines where it does not fit on one.
+    QString drawnCaption() const;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QString wrappedCaption(const QStyleOptionButton &option) const;
 };
 
 class OptionButton : public QRadioButton, public Placement {
