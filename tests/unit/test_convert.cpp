@@ -1,6 +1,9 @@
 #include "values/convert.h"
 #include "values/gbk.h"
 
+#include <QLocale>
+#include <QRegularExpression>
+#include <QSet>
 #include <QTest>
 
 #include <limits>
@@ -21,6 +24,8 @@ private slots:
     void formatNumber();
     void formatHms_data();
     void formatHms();
+    void longTimeShowsTheTimeAlone_data();
+    void longTimeShowsTheTimeAlone();
     void daysOfDateTimes();
     void gbkRoundTrip();
 };
@@ -163,6 +168,42 @@ void TestConvert::formatHms()
     QFETCH(double, days);
     QFETCH(QString, expected);
     QCOMPARE(convert::formatHms(days), expected);
+}
+
+void TestConvert::longTimeShowsTheTimeAlone_data()
+{
+    QTest::addColumn<QLocale>("locale");
+    // A row for each long time format Qt knows, named by its first locale.
+    QSet<QString> formats;
+    for (const QLocale &l : QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript,
+                                                     QLocale::AnyTerritory)) {
+        const qsizetype known = formats.size();
+        formats.insert(l.timeFormat(QLocale::LongFormat));
+        if (formats.size() > known)
+            QTest::newRow(qPrintable(l.name())) << l;
+    }
+}
+
+void TestConvert::longTimeShowsTheTimeAlone()
+{
+    QFETCH(QLocale, locale);
+    const QString text = convert::longTime(QTime(21, 5, 7), locale);
+    // Qt writes the designator in capitals where the format says so.
+    const bool twelveHours = text.contains(locale.pmText(), Qt::CaseInsensitive);
+    QString rest = QString(text).remove(locale.pmText(), Qt::CaseInsensitive).trimmed();
+    for (QChar &ch : rest)
+        if (ch.isDigit())
+            ch = QChar(u'0' + ch.digitValue());
+    QList<int> numbers;
+    for (const QString &n :
+         rest.split(QRegularExpression(QStringLiteral("\\D+")), Qt::SkipEmptyParts))
+        numbers << n.toInt();
+    QCOMPARE(numbers, QList<int>({twelveHours ? 9 : 21, 5, 7}));
+    // Nothing left of the time zone: no brackets, no letter stuck to the digits, no
+    // punctuation at the end.
+    const QRegularExpression debris(
+        QStringLiteral("[()\\[\\]（）【】]|[A-Za-z]\\d|\\d[A-Za-z]|[\\p{P}\\s]$"));
+    QVERIFY2(!rest.contains(debris), qPrintable(text));
 }
 
 void TestConvert::daysOfDateTimes()
