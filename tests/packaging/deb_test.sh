@@ -35,8 +35,7 @@ dpkg-deb -I "$deb"
 field Description | head -1 | grep -qi "typing practice" || fail "Description: $(field Description)"
 [ "$(field Description | wc -l)" -gt 1 ] || fail "the Description has no long text"
 
-# --- Depends: the libraries dpkg-shlibdeps found (with versions), a CJK font and Qt's
-# translations.
+# --- Depends: the libraries dpkg-shlibdeps found (with versions) and a CJK font.
 depends=$(field Depends)
 IFS=',' read -ra clauses <<<"$depends"
 has_clause() {
@@ -49,8 +48,7 @@ has_clause() {
 }
 for wanted in '^libqt6widgets6 \(>= 6\.' '^libqt6gui6 \(>= 6\.' '^libqt6core6 \(>= 6\.' \
               '^libc6 \(>= ' '^libstdc\+\+6 \(>= ' \
-              '^fonts-noto-cjk \| fonts-wqy-zenhei \| fonts-arphic-uming$' \
-              '^qt6-translations-l10n$'; do
+              '^fonts-noto-cjk \| fonts-wqy-zenhei \| fonts-arphic-uming$' '^qt6-translations-l10n$'; do
     has_clause "$wanted" || fail "Depends has no clause matching /$wanted/: $depends"
 done
 
