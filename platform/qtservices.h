@@ -4,9 +4,9 @@
 
 #include <QIcon>
 
-class QCoreApplication;
-
 #include <random>
+
+class QCoreApplication;
 
 // The production adapters: each a few lines around one Qt or OS call.
 

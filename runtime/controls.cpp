@@ -111,7 +111,7 @@ Label::Label(QWidget *parent, QStringView name, int left, int top, int width, in
     if (songPoints > 0)
         setFont(songFont(songPoints));
     else
-        showCaption();
+        fitLines();
 }
 
 void Label::setCaption(const QString &caption)
@@ -132,23 +132,27 @@ void Label::setCaption(const QString &caption)
 // at 9 pt.
 int Label::lineHeight() const { return qRound(QFontInfo(font()).pixelSize() * 0.97); }
 
-void Label::showCaption()
+void Label::fitLines()
 {
     // Qt puts the baseline of a fixed line at 4/5 of its height, where a Song face has it
     // lower: ideographs reach higher than that above their baseline. The caption is drawn
     // that much lower, so the first line's top stays inside the label; the last line's
     // room below its baseline, which ideographs barely use, gives it back.
-    const int pitch = lineHeight();
     const int rise = -QFontMetrics(font()).boundingRect(QChar(u'国')).top();
-    const int shift = qMax(0, rise - pitch * 4 / 5);
+    const int shift = qMax(0, rise - lineHeight() * 4 / 5);
     setContentsMargins(0, shift, 0, -shift);
+    showCaption();
+}
+
+void Label::showCaption()
+{
     if (caption_.isEmpty()) {
         setText(QString());
         return;
     }
     setText(QStringLiteral("<p style=\"margin:0; white-space:pre-wrap; "
                            "-qt-line-height-type:fixed; line-height:%1px\">%2</p>")
-                .arg(pitch)
+                .arg(lineHeight())
                 .arg(caption_.toHtmlEscaped()));
 }
 
@@ -156,7 +160,7 @@ void Label::changeEvent(QEvent *event)
 {
     QLabel::changeEvent(event);
     if (event->type() == QEvent::FontChange)
-        showCaption();
+        fitLines();
 }
 
 void Label::setForeColor(const QColor &color)

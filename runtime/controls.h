@@ -80,6 +80,8 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
+    // Places the lines for the label's font, then shows the caption.
+    void fitLines();
     void showCaption();
     QString caption_;
 };
