@@ -1,4 +1,5 @@
 #include "forms/forms.h"
+#include "forms/module1.h"
 #include "platform/qtservices.h"
 #include "platform/startup.h"
 #include "runtime/program.h"
@@ -21,7 +22,9 @@ int main(int argc, char *argv[])
     QApplication::setQuitOnLastWindowClosed(false);
 
     Program program(realServices());
-    Forms forms(program, scorefile::systemFolders(KELVANE_INSTALL_BINDIR));
+    Module1 module1(program.files(),
+                    Module1::systemFolders(program.files(), KELVANE_INSTALL_BINDIR));
+    Forms forms(program, module1);
     forms.start();
     // A failure while the main window loads has already ended the program.
     if (program.hasEnded())

@@ -1,5 +1,6 @@
 #include "platform/qtservices.h"
 
+#include "platform/files.h"
 #include "platform/tray.h"
 
 #include <QApplication>
@@ -108,5 +109,6 @@ Services realServices()
     s.icon = featherIcon();
     s.notifyIcon = std::make_unique<QtNotifyIcon>(s.icon);
     s.exit = std::make_unique<QtProgramExit>();
+    s.files = std::make_unique<PosixFiles>();
     return s;
 }

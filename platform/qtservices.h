@@ -8,7 +8,9 @@
 
 class QCoreApplication;
 
-// The production adapters: each a few lines around one Qt or OS call.
+// The production adapters of time, random numbers, the message box and program end: each a
+// few lines around one Qt or OS call. The tray (tray.h) and the disk (files.h) have files of
+// their own.
 
 class QtTimeSource : public TimeSource {
 public:

@@ -5,7 +5,7 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 
-bool QtNotifyIcon::isAvailable() const { return QSystemTrayIcon::isSystemTrayAvailable(); }
+bool QtNotifyIcon::isAvailable() { return QSystemTrayIcon::isSystemTrayAvailable(); }
 
 bool QtNotifyIcon::notify(Message message, const TrayIconData &data)
 {

@@ -21,12 +21,14 @@ TrayHost currentTrayHost();
 class QtNotifyIcon : public NotifyIcon {
 public:
     explicit QtNotifyIcon(QIcon icon) : image_(std::move(icon)) {}
-    bool isAvailable() const override;
     bool notify(Message message, const TrayIconData &data) override;
     bool isShown() const override { return icon_ != nullptr; }
     void setEventHandler(std::function<void(int eventCode)> handler) override;
 
 private:
+    // Whether a notification area exists to add an icon to.
+    static bool isAvailable();
+
     QIcon image_;
     std::unique_ptr<QSystemTrayIcon> icon_;
     std::uint32_t hWnd_ = 0;

@@ -33,12 +33,6 @@ void Program::dispatch(const std::function<void()> &handler)
     } catch (const EndRequest &) {
         endPending_ = true;
         ended_ = true;
-    } catch (const RuntimeError &e) {
-        ended_ = true;
-        endPending_ = true;
-        exitCode_ = 1;
-        services_.messageBox->show(QStringLiteral("运行时错误：") + e.message(),
-                                   applicationTitle());
     } catch (const std::exception &e) {
         ended_ = true;
         endPending_ = true;
@@ -47,11 +41,25 @@ void Program::dispatch(const std::function<void()> &handler)
                                    applicationTitle());
     }
     --depth_;
+    if (!endPending_)
+        return;
     // A handler nested in another (a Change raised by a handler's own write) leaves the
-    // tearing down to the outermost one, whose code is still on the stack.
-    if (depth_ == 0 && endPending_) {
-        endPending_ = false;
-        terminate(exitCode_);
+    // tearing down to the outermost one, whose code is still on the stack; that one stops at
+    // its next step.
+    if (depth_ > 0) {
+        endHeld_ = true;
+        return;
+    }
+    endPending_ = false;
+    endHeld_ = false;
+    terminate(exitCode_);
+}
+
+void Program::raiseHeldEnd()
+{
+    if (endHeld_ && depth_ > 0) {
+        endHeld_ = false;
+        throw EndRequest{};
     }
 }
 

@@ -22,15 +22,21 @@ public:
     Random &random() { return *services_.random; }
     MessageBox &messageBox() { return *services_.messageBox; }
     NotifyIcon &notifyIcon() { return *services_.notifyIcon; }
+    Files &files() { return *services_.files; }
     // The feather: the main window's icon and the tray's.
     const QIcon &icon() const { return services_.icon; }
 
     // Reseeds the shared generator from the clock.
     void reseedRandom();
 
-    // Runs one event handler. A RuntimeError (or any exception) inside shows a box naming it
-    // and ends the program; End stops it at once. After the end no handler runs.
+    // Runs one event handler. An error inside (the overflow error, or any exception) shows a
+    // box naming it and ends the program; End stops it at once. After the end no handler runs.
     void dispatch(const std::function<void()> &handler);
+    // A handler raised from inside another (a Change raised by a handler's own write) that
+    // ends the program stops the outer one too. Qt's own code lies between the two, so the
+    // end cannot travel up as an exception there; it is held, and raised here, where the outer
+    // handler next reaches a window, its controls or the services.
+    void raiseHeldEnd();
 
     // End: stops the program at once; no Form_Unload runs. Only valid inside a handler.
     [[noreturn]] void end();
@@ -56,6 +62,7 @@ private:
     int depth_ = 0;
     bool ended_ = false;
     bool endPending_ = false;
+    bool endHeld_ = false;
     bool unloadingHidden_ = false;
     int exitCode_ = 0;
 };

@@ -5,8 +5,8 @@
 #include "forms/form5.h"
 #include "forms/form6.h"
 #include "runtime/controls.h"
-#include "runtime/runtimeerror.h"
 #include "tests/support/testprogram.h"
+#include "values/convert.h"
 #include "values/gbk.h"
 
 #include <QFile>
@@ -27,7 +27,8 @@ private slots:
     void programEnd_data();
     void programEnd();
     void hiddenWindowsUnloadAsAClose();
-    void runtimeErrorShowsABoxAndEnds();
+    void endOrErrorStopsTheHandlersRunning_data();
+    void endOrErrorStopsTheHandlersRunning();
     void timersRunHiddenAndStopOnUnload();
     void multiLineBoxCountsLineBreaksAsTwo();
 };
@@ -168,21 +169,48 @@ void TestWindowModel::hiddenWindowsUnloadAsAClose()
     p->form1().window().close();
     QCOMPARE(p.exit->calls, 1);
     // The game's Form_Unload ran: the score caption went to the score file.
-    QFile file(p->scoreFilePath());
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), "[config]\r\nlabel1=" + gbk::encode(QStringLiteral("分数0")) + "\r\n");
+    QCOMPARE(p.scoreBytes(), "[config]\r\nlabel1=" + gbk::encode(QStringLiteral("分数0")) + "\r\n");
 }
 
-void TestWindowModel::runtimeErrorShowsABoxAndEnds()
+void TestWindowModel::endOrErrorStopsTheHandlersRunning_data()
 {
+    QTest::addColumn<bool>("nested");
+    QTest::addColumn<bool>("error");
+    QTest::newRow("overflow error") << false << true;
+    // A handler raised from inside another one's code, as a Change by a handler's write.
+    QTest::newRow("End in a nested handler") << true << false;
+    QTest::newRow("overflow error in a nested handler") << true << true;
+}
+
+void TestWindowModel::endOrErrorStopsTheHandlersRunning()
+{
+    QFETCH(bool, nested);
+    QFETCH(bool, error);
     TestProgram p;
     p->start();
-    p.program().dispatch([] { throw RuntimeError(QStringLiteral("溢出")); });
-    QCOMPARE(p.messages->shown.size(), size_t(1));
-    QVERIFY(p.messages->shown[0].text.contains(QStringLiteral("溢出")));
+    bool outerRanOn = false;
+    const auto inner = [&] {
+        if (error)
+            throw convert::Overflow();
+        p.program().end();
+    };
+    p.program().dispatch([&] {
+        if (nested)
+            p.program().dispatch(inner);
+        else
+            inner();
+        // The outer handler's next step reaches a window.
+        p->form5().ui();
+        outerRanOn = true;
+    });
+    QVERIFY(!outerRanOn);
+    QVERIFY(!p->form5().isLoaded());
     QCOMPARE(p.exit->calls, 1);
-    QVERIFY(p.exit->lastCode != 0);
-    QVERIFY(!p->form1().isLoaded() || p.program().hasEnded());
+    QCOMPARE(p.exit->lastCode != 0, error);
+    QCOMPARE(p.messages->shown.size(), size_t(error ? 1 : 0));
+    if (error)
+        QVERIFY(p.messages->shown[0].text.contains(QStringLiteral("溢出")));
+    QVERIFY(!p->form1().isLoaded());
 }
 
 void TestWindowModel::timersRunHiddenAndStopOnUnload()

@@ -5,6 +5,7 @@
 #include "runtime/trayicondata.h"
 
 #include <QDateTime>
+#include <QFile>
 #include <QStringList>
 
 #include <deque>
@@ -100,7 +101,6 @@ public:
         TrayIconData data;
         bool succeeded;
     };
-    bool isAvailable() const override { return available; }
     bool notify(Message message, const TrayIconData &data) override;
     void setEventHandler(std::function<void(int eventCode)> handler) override
     {
@@ -120,4 +120,40 @@ public:
 
 private:
     std::function<void(int)> handler_;
+};
+
+// A disk in memory, files by path. A test can make every save fail with an error number, or
+// a folder unwritable.
+class FakeFiles : public Files {
+public:
+    FakeFiles(QString programDir, QString home) : programDir(programDir), home(home) {}
+    int replaceFile(const QString &path, const QByteArray &bytes) override
+    {
+        ++saves;
+        if (failWith == 0)
+            stored[path] = bytes;
+        return failWith;
+    }
+    QByteArray readFile(const QString &path, qsizetype maxBytes) override
+    {
+        return bytes(path).left(maxBytes);
+    }
+    bool isWritableFolder(const QString &folder) override { return !readOnly.contains(folder); }
+    ProgramFolder programFolder() override { return {QFile::encodeName(programDir), programDir}; }
+    QString homeFolder() override { return home; }
+
+    // The bytes of the file at `path`; null when there is none.
+    QByteArray bytes(const QString &path) const
+    {
+        const auto file = stored.find(path);
+        return file == stored.end() ? QByteArray() : file->second;
+    }
+
+    QString programDir;
+    QString home;
+    std::map<QString, QByteArray> stored;
+    int saves = 0;
+    // The error number every save fails with; 0 saves.
+    int failWith = 0;
+    QStringList readOnly;
 };
