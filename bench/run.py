@@ -176,13 +176,41 @@ def screen_keys(watch, command, env, count):
                             text=True)
     window = announced_window(proc)
     out = subprocess.run([watch, "keys", *window, str(count)], stdout=subprocess.PIPE, env=env,
-                         text=True, check=True, timeout=count + 60).stdout
+                         text=True, check=True, timeout=count + 60).stdout.splitlines()
     proc.stdin.close()
     typed = proc.stdout.readline().split()
     proc.wait(timeout=30)
-    result = parse_fields(out.strip())
+    result = parse_fields(out[0])
+    result["latencies"] = [int(word) for word in out[1].split()[1:]]
     result["arrived"] = int(typed[1]) if len(typed) == 2 and typed[0] == "typed" else -1
     return result
+
+
+def percentile(values, share):
+    """The smallest value that `share` of the values do not exceed."""
+    ordered = sorted(values)
+    return ordered[max(0, -(-len(ordered) * share // 100) - 1)] if ordered else 0
+
+
+def screen_rounds(watch, commands, env, count, rounds):
+    """The programs' keys to the screen in alternating rounds, count in all for each: the
+    machine's load drifts, and each program meets the same drift. Per program: keys pressed,
+    missed and arrived, and the median and 99th percentile of every key's latency."""
+    results = {name: {"typed": 0, "missed": 0, "arrived": 0, "latencies": []}
+               for name in commands}
+    for n in range(rounds):
+        share = count // rounds + (1 if n < count % rounds else 0)
+        for name, command in commands.items():
+            run = screen_keys(watch, command, env, share)
+            total = results[name]
+            total["typed"] += run["typed"]
+            total["missed"] += run["missed"]
+            total["arrived"] += run["arrived"] if run["arrived"] >= 0 else 0
+            total["latencies"] += run["latencies"]
+    for total in results.values():
+        total["median_ns"] = statistics.median(total["latencies"] or [0])
+        total["p99_ns"] = percentile(total["latencies"], 99)
+    return results
 
 
 def cpu_load(seconds):
@@ -303,7 +331,10 @@ def main():
     parser.add_argument("--windows", type=int, default=10000,
                         help="rounds of opening and closing every window")
     parser.add_argument("--screen-keys", type=int, default=300,
-                        help="keys pressed through the X server per box")
+                        help="keys pressed through the X server per box, in all")
+    parser.add_argument("--screen-rounds", type=int, default=3,
+                        help="rounds the keys are split into, the program's and the "
+                             "reference's in turn")
     parser.add_argument("--only", default="startup,screen,pacing,idle,fall,keys,windows,scores",
                         help="comma-separated phases to run (a partial table, for development)")
     parser.add_argument("--display", default="110-119",
@@ -342,11 +373,11 @@ def main():
             for form, box in (("form4", "live"), ("form5", "free")):
                 for size in (0, 10_000):
                     log(f"Keys to the screen, {box} box with {size} characters ...")
-                    on_screen[(form, size)] = (
-                        screen_keys(watch, [inprocess, "screen", form, str(size)], env,
-                                    args.screen_keys),
-                        screen_keys(watch, [reference, "--type", box, str(size)], env,
-                                    args.screen_keys))
+                    commands = {"kelvane": [inprocess, "screen", form, str(size)],
+                                "reference": [reference, "--type", box, str(size)]}
+                    got = screen_rounds(watch, commands, env, args.screen_keys,
+                                        args.screen_rounds)
+                    on_screen[(form, size)] = (got["kelvane"], got["reference"])
         if "pacing" in phases:
             log(f"Repaints of the falling letter over {args.fall} s, other cores busy ...")
             paced = (pacing(watch, [inprocess, "fall", str(args.fall + 1)], env, args.fall),
@@ -422,8 +453,8 @@ def main():
                         warnings.append(f"{name}, {title}, {size} chars: {run['typed']} keys "
                                         f"pressed, {run['arrived']} characters arrived")
                 where = "empty box" if size == 0 else f"{size:,} chars in lines"
-                row(f"Keystroke to screen, {title}, {where}: median of {k['typed']} keys, "
-                    f"XTest press to the box's first damage", ms(k["median_ns"]),
+                row(f"Keystroke to screen, {title}, {where}: median of {k['typed']} keys in "
+                    f"{args.screen_rounds} rounds, XTest press to the box's first damage", ms(k["median_ns"]),
                     ms(r["median_ns"]), k["median_ns"] / max(r["median_ns"], 1), "≤ 1.10",
                     k["median_ns"] <= 1.10 * r["median_ns"])
                 row("…99th percentile", ms(k["p99_ns"]), ms(r["p99_ns"]),

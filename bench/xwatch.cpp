@@ -13,7 +13,8 @@
 //       gives WINDOW the keyboard focus and presses COUNT letters a…z through XTest, one every
 //       50–100 ms (evenly drawn, fixed seed); for each, the time from the press to the first
 //       damage inside the box X,Y W×H (window coordinates) wider than a text caret. Prints
-//       "keys typed N missed N median_ns N p99_ns N max_ns N" (missed: no damage within 1 s).
+//       "keys typed N missed N median_ns N p99_ns N max_ns N" (missed: no damage within 1 s),
+//       then "latencies_ns N N …", every key's time in the order pressed.
 //   bench_xwatch frames WINDOW SECONDS
 //       the damage of WINDOW over SECONDS, in frames (rectangles less than 2 ms apart are one
 //       frame); prints "frames N median_ns N p99_ns N max_ns N" of the intervals between the
@@ -301,8 +302,11 @@ int watchKeys(Display *display, Window window, XRectangle box, int count)
     }
     drainUntil(monotonicNs() + 200 * msNs);
     const Spread s = spread(latencies);
-    std::printf("keys typed %d missed %d median_ns %lld p99_ns %lld max_ns %lld\n", count, missed,
-                s.median, s.p99, s.max);
+    std::printf("keys typed %d missed %d median_ns %lld p99_ns %lld max_ns %lld\nlatencies_ns",
+                count, missed, s.median, s.p99, s.max);
+    for (long long latency : latencies)
+        std::printf(" %lld", latency);
+    std::printf("\n");
     return 0;
 }
 
