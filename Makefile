@@ -5,24 +5,29 @@
 BUILD ?= build
 CMAKE_FLAGS ?=
 
-# Build and test tools, and what the program needs at run time (a CJK font for the Chinese,
-# Qt's Wayland plugin). The real-window tests use trayer as an XEmbed tray, python3-gi for a
-# StatusNotifier host on D-Bus, and weston as a headless Wayland compositor.
-DEPS := cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libgl-dev fonts-noto-cjk fonts-arphic-uming \
-        xvfb xauth xdotool x11-utils imagemagick dbus dbus-x11 at-spi2-core python3-pyatspi \
-        trayer desktop-file-utils appstream dpkg-dev file clang libclang-rt-14-dev \
-        qt6-gtk-platformtheme man-db libx11-dev clang-format qt6-wayland weston python3-gi
-# Input methods the real-window tests type Chinese through.
-DEPS += ibus ibus-libpinyin fcitx5 fcitx5-chinese-addons fcitx5-frontend-qt6
-# The package test checks the .deb with lintian.
-DEPS += lintian
+# What the build and the fast tests need, and what the program needs at run time: a CJK font
+# for the Chinese, Qt's Wayland plugin.
+DEPS := cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libgl-dev fonts-noto-cjk \
+        fonts-arphic-uming qt6-wayland
+# What the rest of `make test` needs. The real-window tests: Xvfb and xdotool, the
+# accessibility bus, trayer as an XEmbed tray, python3-gi for a StatusNotifier host on D-Bus,
+# weston as a headless Wayland compositor, and the input methods they type Chinese through.
+TEST_DEPS := xvfb xauth xdotool x11-utils imagemagick dbus dbus-x11 at-spi2-core python3-pyatspi \
+             trayer qt6-gtk-platformtheme weston python3-gi
+TEST_DEPS += ibus ibus-libpinyin fcitx5 fcitx5-chinese-addons fcitx5-frontend-qt6
+# The packaging tests: the freedesktop validators, the .deb and lintian, the manual page.
+TEST_DEPS += desktop-file-utils appstream dpkg-dev file man-db lintian
+# The formatting check, the fuzzer (clang with its runtime) and the benchmarks' X11 watcher
+# with its DAMAGE and XTest client libraries.
+TEST_DEPS += clang-format clang libclang-rt-14-dev libx11-dev libxdamage-dev libxtst-dev
 
-.PHONY: all deps configure build run check test format format-check install package clean
+.PHONY: all deps test-deps configure build run check test format format-check install package clean
 
 all: build
 
-deps:
-	@missing=$$(for p in $(DEPS); do \
+# Installs the Debian packages of $(1) that are missing (as root, or through sudo).
+define install-missing
+	@missing=$$(for p in $(1); do \
 	    dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q 'install ok installed' || echo $$p; \
 	  done); \
 	if [ -n "$$missing" ]; then \
@@ -31,11 +36,25 @@ deps:
 	  $$SUDO apt-get update -q && \
 	  DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y -q --no-install-recommends $$missing; \
 	fi
+endef
+
+# Configures build directory $(1) with the flags $(2) when it has none yet or was configured
+# with other flags (a changed CMAKE_FLAGS, say).
+define configure-if-changed
+	@mkdir -p $(1); \
+	if [ ! -f $(1)/build.ninja ] || [ "$$(cat $(1)/.kelvane-flags 2>/dev/null)" != "$(2)" ]; then \
+	  cmake -S . -B $(1) -G Ninja $(2) && echo "$(2)" > $(1)/.kelvane-flags; \
+	fi
+endef
+
+deps:
+	$(call install-missing,$(DEPS))
+
+test-deps:
+	$(call install-missing,$(DEPS) $(TEST_DEPS))
 
 configure: deps
-	@if [ ! -f $(BUILD)/build.ninja ]; then \
-	  cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS); \
-	fi
+	$(call configure-if-changed,$(BUILD),-DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS))
 
 build: configure
 	cmake --build $(BUILD)
@@ -50,26 +69,24 @@ check: build
 # Everything, as CI runs it: the formatting check, a bounded run of the score-file reader's
 # fuzzer, the offscreen suite under AddressSanitizer and UBSan, then the whole suite on the
 # Release build, whose summary closes the output.
-test: build
+test: test-deps build
 	$(MAKE) --no-print-directory format-check fuzz test-sanitize
 	ctest --test-dir $(BUILD) --output-on-failure -j2
 
 # The C++ sources as clang-format lays them out (.clang-format); `make format` rewrites them.
 FORMAT_FILES = $(shell git ls-files '*.cpp' '*.h')
-format-check: deps
+format-check: test-deps
 	clang-format --dry-run --Werror $(FORMAT_FILES)
 
-format: deps
+format: test-deps
 	clang-format -i $(FORMAT_FILES)
 
 # The offscreen tests in a Debug build with AddressSanitizer (leaks included) and UBSan. The
 # real-window and packaging tests check the Release build and are left out here.
 ASAN_BUILD ?= $(BUILD)-asan
 .PHONY: test-sanitize
-test-sanitize: deps
-	@if [ ! -f $(ASAN_BUILD)/build.ninja ]; then \
-	  cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKELVANE_SANITIZE=ON $(CMAKE_FLAGS); \
-	fi
+test-sanitize: test-deps
+	$(call configure-if-changed,$(ASAN_BUILD),-DCMAKE_BUILD_TYPE=Debug -DKELVANE_SANITIZE=ON $(CMAKE_FLAGS))
 	cmake --build $(ASAN_BUILD)
 	ctest --test-dir $(ASAN_BUILD) --output-on-failure -j2 -LE '^(e2e|packaging)$$'
 
@@ -78,11 +95,8 @@ test-sanitize: deps
 FUZZ_BUILD ?= $(BUILD)-fuzz
 FUZZ_RUNS ?= 200000
 .PHONY: fuzz
-fuzz: deps
-	@if [ ! -f $(FUZZ_BUILD)/build.ninja ]; then \
-	  cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	    -DCMAKE_CXX_COMPILER=clang++ -DKELVANE_FUZZ=ON -DBUILD_TESTING=OFF $(CMAKE_FLAGS); \
-	fi
+fuzz: test-deps
+	$(call configure-if-changed,$(FUZZ_BUILD),-DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DKELVANE_FUZZ=ON -DBUILD_TESTING=OFF $(CMAKE_FLAGS))
 	cmake --build $(FUZZ_BUILD) --target fuzz_inilookup
 	rm -rf $(FUZZ_BUILD)/corpus && mkdir -p $(FUZZ_BUILD)/corpus
 	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/reliability/lsan.supp \
@@ -115,9 +129,7 @@ package: build
 BENCH_BUILD ?= build-bench
 BENCH_ARGS ?=
 .PHONY: bench
-# What the X server's view needs: the DAMAGE extension's client library and XTest's.
-bench: DEPS += libxdamage-dev libxtst-dev
-bench: deps
+bench: test-deps
 	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DKELVANE_BENCHMARKS=ON \
 	  -DBUILD_TESTING=OFF $(CMAKE_FLAGS)
 	cmake --build $(BENCH_BUILD) --target kelvane bench_reference bench_xwatch bench_inprocess

@@ -32,11 +32,12 @@
 #include "forms/form6.h"
 #include "forms/form7.h"
 #include "forms/forms.h"
+#include "forms/module1.h"
 #include "measure.h"
+#include "platform/files.h"
 #include "platform/qtservices.h"
 #include "runtime/controls.h"
 #include "runtime/program.h"
-#include "scores/module1.h"
 #include "scores/scorefile.h"
 
 #include <QApplication>
@@ -130,7 +131,8 @@ int runFall(int seconds)
     Services services = realServices();
     services.time = std::make_unique<CountingTimeSource>(std::move(services.time), counter);
     Program program(std::move(services));
-    Forms forms(program, scorefile::systemFolders({}));
+    Module1 module1(program.files(), Module1::systemFolders(program.files(), {}));
+    Forms forms(program, module1);
     Form3 &game = forms.form3();
     game.show();
     announceWindow(game.window());
@@ -201,7 +203,8 @@ void report(const char *form, const char *shape, int size, const std::vector<lon
 void typeInto(const char *form, Shape shape, int size, int count)
 {
     Program program(realServices());
-    Forms forms(program, scorefile::systemFolders({}));
+    Module1 module1(program.files(), Module1::systemFolders(program.files(), {}));
+    Forms forms(program, module1);
     const char *shapeName = shape == Shape::Lines ? "lines" : "paragraph";
     if (qstrcmp(form, "form4") == 0) {
         // The live test: "开始" clears the box, puts the caret there and starts the clocks.
@@ -230,7 +233,8 @@ void typeInto(const char *form, Shape shape, int size, int count)
 int serveScreen(const char *form, int size)
 {
     Program program(realServices());
-    Forms forms(program, scorefile::systemFolders({}));
+    Module1 module1(program.files(), Module1::systemFolders(program.files(), {}));
+    Forms forms(program, module1);
     TextBox *box = nullptr;
     if (qstrcmp(form, "form4") == 0) {
         Form4 &live = forms.form4();
@@ -266,17 +270,19 @@ int runScores(int count)
     const QString path = dir.filePath(QStringLiteral("config.ini"));
     const QString referencePath = dir.filePath(QStringLiteral("reference.ini"));
     const QString caption = QStringLiteral("总分:1230");
-    const QByteArray bytes = scorefile::contents(caption);
+    const QByteArray bytes = scorefile::contents(caption).value_or(QByteArray());
+    PosixFiles files;
+    Module1 module1(files, scorefile::Folders{dir.path(), dir.path()});
     std::vector<long long> write, read, refWrite, refRead;
     bool ok = true;
     QElapsedTimer timer;
     for (int i = 0; i < count; ++i) {
         timer.start();
-        ok = ok && !scorefile::write(path, caption).has_value();
+        ok = ok && !module1.saveScore(caption).has_value();
         write.push_back(timer.nsecsElapsed());
         timer.start();
-        ok = ok && Module1::ReadIniValue(QStringLiteral("config"), QStringLiteral("label1"),
-                                         path) == caption;
+        ok = ok && module1.ReadIniValue(QStringLiteral("config"), QStringLiteral("label1"), path) ==
+                       caption;
         read.push_back(timer.nsecsElapsed());
 
         timer.start();
@@ -304,7 +310,8 @@ int runWindows(int rounds)
 {
     QTemporaryDir dir;
     Program program(realServices());
-    Forms forms(program, scorefile::Folders{dir.path(), dir.path()});
+    Module1 module1(program.files(), scorefile::Folders{dir.path(), dir.path()});
+    Forms forms(program, module1);
     forms.start();
     const std::vector<Form *> others = {&forms.form2(), &forms.form3(), &forms.form4(),
                                         &forms.form5(), &forms.form6(), &forms.form7()};

@@ -1,13 +1,16 @@
 #include "forms/form3.h"
 
 #include "forms/forms.h"
+#include "forms/module1.h"
 #include "runtime/program.h"
-#include "scores/scorefile.h"
 #include "values/convert.h"
 
 #include <cmath>
 
-Form3::Form3(Forms &forms) : Form(forms.program(), QStringLiteral("Form3")), forms_(forms) {}
+Form3::Form3(Forms &forms, Module1 &module1)
+    : Form(forms.program(), QStringLiteral("Form3")), module1_(module1)
+{
+}
 
 std::unique_ptr<FormControls> Form3::build(FormWindow &w)
 {
@@ -97,8 +100,8 @@ void Form3::Form_Unload(int &cancel)
     if (caption.isEmpty())
         return;
     // A failed save is told, and the window closes all the same.
-    if (const std::optional<QString> reason = scorefile::write(forms_.scoreFilePath(), caption))
+    if (const std::optional<QString> reason = module1_.saveScore(caption))
         program().messageBox().show(
-            QStringLiteral("游戏分数未能保存到 %1\n%2").arg(forms_.scoreFileShownPath(), *reason),
+            QStringLiteral("游戏分数未能保存到 %1\n%2").arg(module1_.scoreFileShownPath(), *reason),
             Program::applicationTitle());
 }

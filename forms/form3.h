@@ -6,13 +6,14 @@
 #include <cstdint>
 
 class Forms;
+class Module1;
 
 // The falling-letter typing game: one capital letter falls down the window; pressing its key
 // scores 10 and drops a new one. A game lasts one minute. Closing the window saves the score
 // caption to the score file.
 class Form3 final : public Form {
 public:
-    explicit Form3(Forms &forms);
+    Form3(Forms &forms, Module1 &module1);
 
     struct Controls : FormControls {
         using FormControls::FormControls;
@@ -44,7 +45,7 @@ private:
     void Timer1_Timer();
     void dropLetter();
 
-    Forms &forms_;
+    Module1 &module1_;
     // Wide enough that no game can carry it past its range.
     std::int64_t score_ = 0;
 };

@@ -35,7 +35,6 @@ public:
 
     // Kept across unloads of the window; only the handlers change them.
     std::int32_t startTick() const { return startTick_; }
-    std::int32_t lastTick() const { return lastTick_; }
     std::int32_t elapsedSeconds() const { return elapsedSeconds_; }
 
 private:

@@ -3,7 +3,6 @@
 #include "forms/form1.h"
 #include "forms/forms.h"
 #include "runtime/program.h"
-#include "runtime/runtimeerror.h"
 #include "values/convert.h"
 
 #include <limits>
@@ -31,7 +30,7 @@ void Form5::Form_Load()
 void Form5::Timer1_Timer()
 {
     if (secondCount_ == std::numeric_limits<std::int32_t>::max())
-        throw RuntimeError(QStringLiteral("溢出"));
+        throw convert::Overflow();
     ++secondCount_;
     ui().Label1->setCaption(convert::numberToText(secondCount_));
 }

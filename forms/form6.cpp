@@ -4,10 +4,13 @@
 #include "forms/form4.h"
 #include "forms/form5.h"
 #include "forms/forms.h"
+#include "forms/module1.h"
 #include "runtime/program.h"
-#include "scores/module1.h"
 
-Form6::Form6(Forms &forms) : Form(forms.program(), QStringLiteral("Form6")), forms_(forms) {}
+Form6::Form6(Forms &forms, Module1 &module1)
+    : Form(forms.program(), QStringLiteral("Form6")), forms_(forms), module1_(module1)
+{
+}
 
 std::unique_ptr<FormControls> Form6::build(FormWindow &w)
 {
@@ -25,8 +28,8 @@ std::unique_ptr<FormControls> Form6::build(FormWindow &w)
 // depend on that window being open.
 void Form6::Command1_Click()
 {
-    ui().Label1->setCaption(Module1::ReadIniValue(
-        QStringLiteral("config"), QStringLiteral("label1"), forms_.scoreFilePath()));
+    ui().Label1->setCaption(module1_.ReadIniValue(
+        QStringLiteral("config"), QStringLiteral("label1"), module1_.scoreFilePath()));
 }
 
 // The test windows are read through their shared instances: a closed one is loaded again,

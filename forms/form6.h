@@ -4,13 +4,14 @@
 #include "runtime/form.h"
 
 class Forms;
+class Module1;
 
 // The leaderboard: each button fetches the latest result of one exercise on request, the
 // game score from the score file, the others by copying the result labels of the test
 // windows as they stand. Nothing is parsed or ranked.
 class Form6 final : public Form {
 public:
-    explicit Form6(Forms &forms);
+    Form6(Forms &forms, Module1 &module1);
 
     struct Controls : FormControls {
         using FormControls::FormControls;
@@ -43,4 +44,5 @@ private:
     void Command4_Click();
 
     Forms &forms_;
+    Module1 &module1_;
 };

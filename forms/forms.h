@@ -1,11 +1,8 @@
 #pragma once
 
-#include "scores/scorefile.h"
-
-#include <QString>
-
 #include <memory>
 
+class Module1;
 class Program;
 class Form1;
 class Form2;
@@ -20,7 +17,8 @@ class Form7;
 // program ends.
 class Forms {
 public:
-    Forms(Program &program, scorefile::Folders scoreFolders);
+    // The game window and the leaderboard share `module1`, the score file.
+    Forms(Program &program, Module1 &module1);
     ~Forms();
     Forms(const Forms &) = delete;
     Forms &operator=(const Forms &) = delete;
@@ -38,17 +36,11 @@ public:
     // Loads and shows the start-up window, the main window.
     void start();
 
-    // The score file's path, decided once per run and shared by the game and the leaderboard.
-    const QString &scoreFilePath();
-    // The same path as a message shows it.
-    QString scoreFileShownPath();
-
 private:
-    template <typename F> F &instance(std::unique_ptr<F> &slot);
+    template <typename F, typename... Args> F &instance(std::unique_ptr<F> &slot, Args &...args);
 
     Program &program_;
-    scorefile::Folders scoreFolders_;
-    QString scoreFilePath_;
+    Module1 &module1_;
     std::unique_ptr<Form1> form1_;
     std::unique_ptr<Form2> form2_;
     std::unique_ptr<Form3> form3_;

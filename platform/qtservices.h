@@ -5,8 +5,11 @@
 #include <QIcon>
 
 #include <random>
+#include <vector>
 
-// The production adapters: each a few lines around one Qt or OS call.
+// The production adapters of time, random numbers, the message box and program end: each a
+// few lines around one Qt or OS call. The tray (tray.h) and the disk (files.h) have files of
+// their own.
 
 class QtTimeSource : public TimeSource {
 public:
@@ -29,9 +32,16 @@ private:
     std::mt19937 engine_;
 };
 
+class QMessageBox;
+
 class QtMessageBox : public MessageBox {
 public:
     void show(const QString &text, const QString &title) override;
+    void closeOpen() override;
+
+private:
+    // The boxes waiting for the user now, innermost last.
+    std::vector<QMessageBox *> open_;
 };
 
 class QtProgramExit : public ProgramExit {

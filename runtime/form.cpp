@@ -86,8 +86,15 @@ Form::~Form()
 
 void Form::dispatch(const std::function<void()> &f) { program_.dispatch(f); }
 
+Program &Form::program()
+{
+    program_.raiseHeldEnd();
+    return program_;
+}
+
 void Form::load()
 {
+    program_.raiseHeldEnd();
     if (window_ != nullptr || loading_)
         return;
     loading_ = true;

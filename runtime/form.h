@@ -104,7 +104,9 @@ protected:
     static void setWindow(FormWindow &window, QStringView caption, int widthTwips, int heightTwips);
     // Puts controls into the focus chain in the order given (their tab indexes).
     static void setTabOrder(std::initializer_list<QWidget *> widgets);
-    Program &program() { return program_; }
+    // The running program; the step of a handler that reaches it stops there once the
+    // program has ended under it (Program::raiseHeldEnd).
+    Program &program();
 
 private:
     void load();

@@ -7,13 +7,13 @@
 #include <functional>
 #include <optional>
 
-// The game's score file, config.ini: written when the game window closes, read back with
-// Module1::ReadIniValue.
+// The rules of the game's score file, config.ini: its bytes, where it lives and how a failed
+// save reads to the user. Pure: the disk is the files service's, reached by the caller.
 namespace scorefile {
 
 // Where the score file may live: the program's own folder and the per-user data folder.
 struct Folders {
-    // The program's folder as the file code here names it.
+    // The program's folder as Qt's file names reach it.
     QString programDir;
     QString userDataDir;
     // An installed program never keeps its score beside itself, whoever runs it (root passes
@@ -23,41 +23,40 @@ struct Folders {
     QString programDirShown = {};
 };
 
-// This run's folders, for the program file the system started; `installedInto` is the folder
-// the build installs the program into.
-Folders systemFolders(const QByteArray &installedInto);
-
-// The folders of a program in `programFolder`, the system's name for it in bytes;
-// `installedInto` is the folder the build installs the program into.
-Folders foldersFor(const QByteArray &programFolder, const QByteArray &installedInto);
+// The folders of a program in the folder the system names `programFolder` (bytes), which
+// Qt's file names reach as `reachedAs`; `installedInto` is the folder the build installs the
+// program into.
+Folders foldersFor(const QByteArray &programFolder, const QString &reachedAs,
+                   const QByteArray &installedInto, const QString &userDataDir);
 
 // Whether a program in `folder` (bytes) is an installed one: in `installedInto`, in a folder
 // named bin, sbin or games, or under /usr, /opt and the like.
 bool isInstalledFolder(const QByteArray &folder, const QByteArray &installedInto);
 
-// $XDG_DATA_HOME/kelvane, or ~/.local/share/kelvane.
-QString userDataFolder();
+// $XDG_DATA_HOME/kelvane when that is an absolute path, otherwise ~/.local/share/kelvane.
+QString userDataFolder(const QString &xdgDataHome, const QString &home);
 
-// Whether the program may create files in a folder. Separate so tests can stand in for it:
-// root passes every permission check.
+// Whether the program may create files in a folder.
 using FolderTest = std::function<bool(const QString &folder)>;
-bool isWritableFolder(const QString &folder);
 
 // config.ini in the program's own folder when that is a build tree or a portable copy whose
 // folder is writable, otherwise in the per-user data folder. The per-user folder need not
-// exist yet: write() creates it.
-QString resolvePath(const Folders &folders, const FolderTest &writable = isWritableFolder);
+// exist yet: the save creates it.
+QString resolvePath(const Folders &folders, const FolderTest &writable);
 
 // The path as the user should read it in a message.
 QString shownPath(const Folders &folders, const QString &path);
 
 // The whole file for a caption: "[config]" and "label1=" + caption, GBK, CR LF after each.
-QByteArray contents(QStringView caption);
+// Nothing when the converter for `encoding` is missing (a Qt built without ICU): a score
+// saved then would be an empty one.
+std::optional<QByteArray> contents(QStringView caption, const char *encoding = "GBK");
 
-// Replaces the file at `path` with contents(caption), creating its folder if needed. The new
-// file is written beside the old one and renamed into place, so a failure at any point leaves
-// the previous file whole. A symbolic link standing at `path` is replaced by the file, never
-// written through. Returns the reason, in Chinese, when it failed.
-std::optional<QString> write(const QString &path, QStringView caption);
+// Why a save failed, for the user, from the system's error number: a short reason in
+// Chinese, then the system's own words in brackets.
+QString failureReason(int error);
+
+// The reason when contents() has nothing to save.
+QString noConverterReason();
 
 } // namespace scorefile

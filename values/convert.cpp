@@ -24,15 +24,6 @@ template <typename Int> Int toInt(double value)
 std::int16_t toInt16(double value) { return toInt<std::int16_t>(value); }
 std::int32_t toInt32(double value) { return toInt<std::int32_t>(value); }
 
-std::int16_t addInt16(std::int16_t a, std::int16_t b)
-{
-    const int sum = int(a) + int(b);
-    if (sum < std::numeric_limits<std::int16_t>::min() ||
-        sum > std::numeric_limits<std::int16_t>::max())
-        throw Overflow();
-    return std::int16_t(sum);
-}
-
 QString numberToText(double value)
 {
     if (std::isnan(value))
@@ -103,7 +94,8 @@ QString formatNumber(double value, QStringView mask)
     // Round halves away from zero at the mask's decimals, on the decimal text of the value
     // so that 0.5-ish binary fractions round the way they read.
     const double scaled = std::round(std::fabs(value) * std::pow(10.0, decimals));
-    if (scaled >= 9e18)
+    // Too large for the digits below, infinite or not a number: the plain number text.
+    if (!(scaled < 9e18))
         return numberToText(value);
     const auto whole = static_cast<std::uint64_t>(scaled);
     std::uint64_t pow10 = 1;

@@ -11,7 +11,8 @@
 // no clock.
 namespace convert {
 
-// A number that does not fit its integer type: the program's overflow error, "溢出" (UTF-8).
+// A number that does not fit its integer type or a counter's range: the program's one
+// overflow error, "溢出" (UTF-8). The dispatcher shows it and ends the program.
 struct Overflow : std::overflow_error {
     Overflow() : std::overflow_error("溢出") {}
 };
@@ -20,9 +21,6 @@ struct Overflow : std::overflow_error {
 // 2.5 -> 2). Out of range (or NaN) throws Overflow.
 std::int16_t toInt16(double value);
 std::int32_t toInt32(double value);
-
-// 16-bit arithmetic that must stay in -32768..32767 (throws the overflow error otherwise).
-std::int16_t addInt16(std::int16_t a, std::int16_t b);
 
 // A number as it appears when joined to text: whole numbers as plain digits, anything else
 // in the shortest form of at most 15 significant digits without a 0 before the point

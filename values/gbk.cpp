@@ -9,11 +9,14 @@ namespace {
 const char *const name = "GBK";
 }
 
-QByteArray encode(QStringView text)
+QByteArray encode(QStringView text) { return tryEncode(text).value_or(QByteArray()); }
+
+std::optional<QByteArray> tryEncode(QStringView text, const char *encoding)
 {
-    QStringEncoder encoder(name);
-    Q_ASSERT(encoder.isValid());
-    return encoder.encode(text);
+    QStringEncoder encoder(encoding);
+    if (!encoder.isValid())
+        return std::nullopt;
+    return QByteArray(encoder.encode(text));
 }
 
 QString decode(QByteArrayView bytes)
@@ -29,7 +32,6 @@ QString decode(QByteArrayView bytes)
         complete += width;
     }
     QStringDecoder decoder(name);
-    Q_ASSERT(decoder.isValid());
     QString text = decoder.decode(bytes.first(complete));
     if (complete < bytes.size())
         text += QChar(QChar::ReplacementCharacter);

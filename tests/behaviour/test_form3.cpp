@@ -3,18 +3,15 @@
 #include "forms/form1.h"
 #include "forms/form3.h"
 #include "runtime/controls.h"
-#include "scores/module1.h"
 #include "tests/support/testprogram.h"
 #include "values/gbk.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QFile>
 #include <QTest>
 
+#include <cerrno>
 #include <cmath>
-#include <csignal>
-#include <sys/resource.h>
 
 namespace {
 
@@ -90,14 +87,6 @@ void resizeOuter(Form3 &f, int outerWidth, int outerHeight)
 QString scorePath(TestProgram &p)
 {
     return QDir(p.programDir()).filePath(QStringLiteral("config.ini"));
-}
-
-QByteArray readBytes(const QString &path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return f.readAll();
 }
 
 QByteArray fileFor(const QString &caption)
@@ -409,9 +398,9 @@ void TestForm3::closingSavesTheCaption()
 
     f.window().close();
     QVERIFY(!f.isLoaded());
-    QCOMPARE(readBytes(scorePath(p)), fileFor(caption));
-    QCOMPARE(Module1::ReadIniValue(QStringLiteral("config"), QStringLiteral("label1"),
-                                   p->scoreFilePath()),
+    QCOMPARE(p.scoreBytes(), fileFor(caption));
+    QCOMPARE(p.module1().ReadIniValue(QStringLiteral("config"), QStringLiteral("label1"),
+                                      p.module1().scoreFilePath()),
              caption);
     QVERIFY(p.messages->shown.empty());
     QCOMPARE(p.exit->calls, 0);
@@ -432,7 +421,7 @@ void TestForm3::lastCloseWins()
     hit(p, f);
     p.advance(60'000);
     f.window().close();
-    QCOMPARE(readBytes(scorePath(p)), fileFor(QStringLiteral("总分:10")));
+    QCOMPARE(p.scoreBytes(), fileFor(QStringLiteral("总分:10")));
 
     input::click(p->form1().ui().Command4);
     input::activate(&f.window());
@@ -441,7 +430,7 @@ void TestForm3::lastCloseWins()
     hit(p, f);
     hit(p, f);
     f.window().close();
-    QCOMPARE(readBytes(scorePath(p)), fileFor(QStringLiteral("分数30")));
+    QCOMPARE(p.scoreBytes(), fileFor(QStringLiteral("分数30")));
 }
 
 void TestForm3::closingWithoutAGameKeepsTheStoredScore()
@@ -451,66 +440,59 @@ void TestForm3::closingWithoutAGameKeepsTheStoredScore()
     // No score yet: closing at once creates no file.
     input::click(p->form1().ui().Command4);
     p->form3().window().close();
-    QVERIFY(!QFileInfo::exists(scorePath(p)));
+    QVERIFY(p.scoreBytes().isNull());
 
     const QByteArray stored = fileFor(QStringLiteral("总分:120"));
-    QFile file(scorePath(p));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(stored);
-    file.close();
+    p.files->stored[scorePath(p)] = stored;
     input::click(p->form1().ui().Command4);
     p.advance(61'000);
     p->form3().window().close();
-    QCOMPARE(readBytes(scorePath(p)), stored);
+    QCOMPARE(p.scoreBytes(), stored);
     QVERIFY(p.messages->shown.empty());
 }
 
 void TestForm3::failedSaveIsReportedAndTheWindowCloses()
 {
-    // Any failure will do (the writer's tests go through each): a folder stands where the
-    // file should be.
+    // Any failure will do (the disk's own tests go through each): the disk is full.
     TestProgram p;
-    const QString path = scorePath(p);
-    QVERIFY(QDir(p.programDir()).mkdir(QStringLiteral("config.ini")));
+    const QString path = QDir::toNativeSeparators(scorePath(p));
+    p.files->failWith = ENOSPC;
     Form3 &f = openFromMainWindow(p);
     startGame(p, f, 'W');
     hit(p, f);
     f.window().close();
 
+    // Which file and why.
     QCOMPARE(p.messages->shown.size(), size_t(1));
     const QString message = p.messages->shown[0].text;
-    QVERIFY2(message.contains(QDir::toNativeSeparators(path)), qPrintable(message));
-    // Something after the path says why.
-    QVERIFY2(message.size() > message.indexOf(QDir::toNativeSeparators(path)) + path.size() + 1,
-             qPrintable(message));
+    QVERIFY2(message.contains(path + QStringLiteral("\n磁盘空间不足（")), qPrintable(message));
     QCOMPARE(p.messages->shown[0].title, Program::applicationTitle());
     QVERIFY(!f.isLoaded());
     QCOMPARE(p.exit->calls, 0);
     QVERIFY(!p.program().hasEnded());
-    QVERIFY(QFileInfo(path).isDir());
 
-    // The program carries on: the game opens and plays again.
+    // The program carries on, and once the fault is gone the next close saves.
+    p.files->failWith = 0;
     input::click(p->form1().ui().Command4);
     input::activate(&f.window());
     startGame(p, f, 'V');
     hit(p, f);
-    QCOMPARE(f.ui().Label1->Caption(), QStringLiteral("分数10"));
+    f.window().close();
+    QCOMPARE(p.messages->shown.size(), size_t(1));
+    QCOMPARE(p.scoreBytes(), fileFor(QStringLiteral("分数10")));
 }
 
 void TestForm3::unwritableProgramFolderSavesInThePerUserFolder()
 {
     TestProgram p;
-    // No program folder to write into (an install the user cannot write behaves the same; the
-    // decision itself is tested with a stand-in in test_scores).
-    QVERIFY(QDir(p.programDir()).removeRecursively());
-    QVERIFY(!QFileInfo::exists(p.userDataDir()));
+    p.files->readOnly << p.programDir();
     Form3 &f = openGame(p);
     startGame(p, f, 'U');
     hit(p, f);
     f.window().close();
     const QString path = QDir(p.userDataDir()).filePath(QStringLiteral("config.ini"));
-    QCOMPARE(p->scoreFilePath(), path);
-    QCOMPARE(readBytes(path), fileFor(QStringLiteral("分数10")));
+    QCOMPARE(p.module1().scoreFilePath(), path);
+    QCOMPARE(p.files->bytes(path), fileFor(QStringLiteral("分数10")));
     QVERIFY(p.messages->shown.empty());
 }
 
@@ -537,8 +519,7 @@ void TestForm3::endingTheProgramSavesNothing()
     input::click(p->form1().ui().C);
     QCOMPARE(p.exit->calls, 1);
     QVERIFY(!f.isLoaded());
-    QVERIFY(!QFileInfo::exists(scorePath(p)));
-    QVERIFY(!QFileInfo::exists(p.userDataDir()));
+    QCOMPARE(p.files->saves, 0);
 }
 
 QTEST_MAIN(TestForm3)

@@ -4,9 +4,9 @@
 #include "forms/form5.h"
 #include "platform/tray.h"
 #include "runtime/controls.h"
-#include "runtime/runtimeerror.h"
 #include "runtime/trayicondata.h"
 #include "tests/support/testprogram.h"
+#include "values/convert.h"
 
 #include <QTest>
 #include <QtEndian>
@@ -252,7 +252,7 @@ void TestTray::endRemovesTheIcon()
     input::click(p->form1().ui().Command1);
     p.program().dispatch([&] {
         if (runtimeError)
-            throw RuntimeError(QStringLiteral("溢出"));
+            throw convert::Overflow();
         p.program().end();
     });
     QVERIFY(p.program().hasEnded());

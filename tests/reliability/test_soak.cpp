@@ -16,7 +16,6 @@
 #include "forms/form6.h"
 #include "forms/form7.h"
 #include "runtime/controls.h"
-#include "scores/module1.h"
 #include "scores/scorefile.h"
 #include "tests/support/testprogram.h"
 
@@ -702,20 +701,20 @@ QString Soak::checkTextBoxes()
 
 QString Soak::checkScoreFile()
 {
-    const QString path = (*p_)->scoreFilePath();
+    TestProgram &p = *p_;
+    const QByteArray bytes = p.scoreBytes();
     if (!saved_) {
-        if (QFileInfo::exists(path))
+        if (!bytes.isNull())
             return QStringLiteral("a score file exists though no game window was closed");
         return {};
     }
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
+    if (bytes.isNull())
         return QStringLiteral("no score file after the game window closed with \"%1\"")
             .arg(*saved_);
-    if (f.readAll() != scorefile::contents(*saved_))
+    if (bytes != scorefile::contents(*saved_))
         return QStringLiteral("the score file does not hold \"%1\"").arg(*saved_);
-    const QString read =
-        Module1::ReadIniValue(QStringLiteral("config"), QStringLiteral("label1"), path);
+    const QString read = p.module1().ReadIniValue(
+        QStringLiteral("config"), QStringLiteral("label1"), p.module1().scoreFilePath());
     if (read != *saved_)
         return QStringLiteral("ReadIniValue gives \"%1\", the game saved \"%2\"")
             .arg(read, *saved_);

@@ -5,6 +5,7 @@
 #include "runtime/trayicondata.h"
 
 #include <QDateTime>
+#include <QFile>
 #include <QStringList>
 
 #include <deque>
@@ -65,7 +66,8 @@ private:
     int draws_ = 0;
 };
 
-// Records the message boxes instead of blocking in a modal loop.
+// Records the message boxes instead of blocking in a modal loop. `whileOpen`, when set, runs
+// once inside the next box, as an event arriving while it waits for the user.
 class RecordingMessageBox : public MessageBox {
 public:
     struct Shown {
@@ -75,8 +77,19 @@ public:
     void show(const QString &text, const QString &title) override
     {
         shown.push_back({text, title});
+        if (std::function<void()> events = std::exchange(whileOpen, nullptr))
+            events();
     }
+    void closeOpen() override { ++closeRequests; }
     std::vector<Shown> shown;
+    std::function<void()> whileOpen;
+    int closeRequests = 0;
+};
+
+class FakeSessionEnd : public SessionEnd {
+public:
+    void setHandler(std::function<void()> onRequest) override { handler = std::move(onRequest); }
+    std::function<void()> handler; // a test calls it to end the session
 };
 
 class RecordingExit : public ProgramExit {
@@ -100,12 +113,12 @@ public:
         TrayIconData data;
         bool succeeded;
     };
-    bool isAvailable() const override { return available; }
     bool notify(Message message, const TrayIconData &data) override;
     void setEventHandler(std::function<void(int eventCode)> handler) override
     {
         handler_ = std::move(handler);
     }
+    void setLostHandler(std::function<void()>) override {}
     // Sends a mouse event on the icon; returns false when no icon is there to send it.
     bool raise(int eventCode);
 
@@ -120,4 +133,40 @@ public:
 
 private:
     std::function<void(int)> handler_;
+};
+
+// A disk in memory, files by path. A test can make every save fail with an error number, or
+// a folder unwritable.
+class FakeFiles : public Files {
+public:
+    FakeFiles(QString programDir, QString home) : programDir(programDir), home(home) {}
+    int replaceFile(const QString &path, const QByteArray &bytes) override
+    {
+        ++saves;
+        if (failWith == 0)
+            stored[path] = bytes;
+        return failWith;
+    }
+    QByteArray readFile(const QString &path, qsizetype maxBytes) override
+    {
+        return bytes(path).left(maxBytes);
+    }
+    bool isWritableFolder(const QString &folder) override { return !readOnly.contains(folder); }
+    ProgramFolder programFolder() override { return {QFile::encodeName(programDir), programDir}; }
+    QString homeFolder() override { return home; }
+
+    // The bytes of the file at `path`; null when there is none.
+    QByteArray bytes(const QString &path) const
+    {
+        const auto file = stored.find(path);
+        return file == stored.end() ? QByteArray() : file->second;
+    }
+
+    QString programDir;
+    QString home;
+    std::map<QString, QByteArray> stored;
+    int saves = 0;
+    // The error number every save fails with; 0 saves.
+    int failWith = 0;
+    QStringList readOnly;
 };

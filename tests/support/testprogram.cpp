@@ -11,38 +11,48 @@
 
 TestProgram::TestProgram()
 {
-    QDir(dir_.path()).mkpath(QStringLiteral("program"));
     Services s;
     auto t = std::make_unique<VirtualTime>();
     auto r = std::make_unique<ScriptedRandom>();
     auto m = std::make_unique<RecordingMessageBox>();
     auto e = std::make_unique<RecordingExit>();
     auto n = std::make_unique<FakeNotifyIcon>();
+    auto f = std::make_unique<FakeFiles>(QStringLiteral("/portable/kelvane"),
+                                         QStringLiteral("/home/player"));
+    auto se = std::make_unique<FakeSessionEnd>();
     time = t.get();
     random = r.get();
     messages = m.get();
     exit = e.get();
     tray = n.get();
+    files = f.get();
+    session = se.get();
     s.time = std::move(t);
     s.random = std::move(r);
     s.messageBox = std::move(m);
     s.exit = std::move(e);
     s.notifyIcon = std::move(n);
+    s.files = std::move(f);
+    s.sessionEnd = std::move(se);
     s.icon = featherIcon();
     program_ = std::make_unique<Program>(std::move(s));
-    forms_ = std::make_unique<Forms>(*program_, scorefile::Folders{programDir(), userDataDir()});
+    module1_ = std::make_unique<Module1>(*files, scorefile::Folders{programDir(), userDataDir()});
+    forms_ = std::make_unique<Forms>(*program_, *module1_);
 }
 
 TestProgram::~TestProgram()
 {
     forms_.reset();
+    module1_.reset();
     program_.reset();
     // Windows closed by the user are deleted on the next turn of the event loop.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-QString TestProgram::programDir() const { return dir_.filePath(QStringLiteral("program")); }
-QString TestProgram::userDataDir() const { return dir_.filePath(QStringLiteral("userdata")); }
+QString TestProgram::userDataDir() const
+{
+    return files->home + QStringLiteral("/.local/share/kelvane");
+}
 
 namespace input {
 

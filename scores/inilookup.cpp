@@ -1,9 +1,4 @@
-#include "scores/module1.h"
-
-#include "values/gbk.h"
-
-#include <QFile>
-#include <QFileInfo>
+#include "scores/inilookup.h"
 
 namespace scores {
 
@@ -112,20 +107,3 @@ QByteArray iniLookup(QByteArrayView file, QByteArrayView section, QByteArrayView
 }
 
 } // namespace scores
-
-namespace Module1 {
-
-QString ReadIniValue(const QString &section, const QString &key, const QString &file)
-{
-    // Only a regular file: a directory, a device or a pipe at that path holds no score, and a
-    // pipe would block the program waiting for a writer.
-    if (!QFileInfo(file).isFile())
-        return {};
-    QFile f(file);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray bytes = f.read(scores::maxFileBytes);
-    return gbk::decode(scores::iniLookup(bytes, gbk::encode(section), gbk::encode(key)));
-}
-
-} // namespace Module1

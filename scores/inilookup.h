@@ -38,13 +38,3 @@ constexpr qsizetype maxFileBytes = 1 << 20;
 QByteArray iniLookup(QByteArrayView file, QByteArrayView section, QByteArrayView key);
 
 } // namespace scores
-
-// The program's shared routines.
-namespace Module1 {
-
-// The value stored under `key` in `section` of the INI file at `file`, exactly as stored,
-// converted from GBK; empty for a missing file, section or key. Reads at most
-// scores::maxFileBytes of the file and never creates it.
-QString ReadIniValue(const QString &section, const QString &key, const QString &file);
-
-} // namespace Module1
