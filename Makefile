@@ -17,8 +17,9 @@ TEST_DEPS := xvfb xauth xdotool x11-utils imagemagick dbus dbus-x11 at-spi2-core
 TEST_DEPS += ibus ibus-libpinyin fcitx5 fcitx5-chinese-addons fcitx5-frontend-qt6
 # The packaging tests: the freedesktop validators, the .deb and lintian, the manual page.
 TEST_DEPS += desktop-file-utils appstream dpkg-dev file man-db lintian
-# The formatting check, the fuzzer (clang with its runtime) and the benchmarks' X11 watcher.
-TEST_DEPS += clang-format clang libclang-rt-14-dev libx11-dev
+# The formatting check, the fuzzer (clang with its runtime) and the benchmarks' X11 watcher
+# with its DAMAGE and XTest client libraries.
+TEST_DEPS += clang-format clang libclang-rt-14-dev libx11-dev libxdamage-dev libxtst-dev
 
 .PHONY: all deps test-deps configure build run check test format format-check install package clean
 
@@ -131,7 +132,7 @@ BENCH_ARGS ?=
 bench: test-deps
 	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DKELVANE_BENCHMARKS=ON \
 	  -DBUILD_TESTING=OFF $(CMAKE_FLAGS)
-	cmake --build $(BENCH_BUILD) --target kelvane bench_reference bench_mapwatch bench_inprocess
+	cmake --build $(BENCH_BUILD) --target kelvane bench_reference bench_xwatch bench_inprocess
 	python3 bench/run.py --build $(BENCH_BUILD) $(BENCH_ARGS)
 
 clean:

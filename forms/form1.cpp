@@ -13,7 +13,11 @@
 Form1::Form1(Forms &forms) : Form(forms.program(), QStringLiteral("Form1")), forms_(forms) {}
 
 // The tray service outlives the windows; it must not call back into a window that is gone.
-Form1::~Form1() { program().notifyIcon().setEventHandler(nullptr); }
+Form1::~Form1()
+{
+    program().notifyIcon().setEventHandler(nullptr);
+    program().notifyIcon().setLostHandler(nullptr);
+}
 
 std::unique_ptr<FormControls> Form1::build(FormWindow &w)
 {
@@ -45,6 +49,8 @@ std::unique_ptr<FormControls> Form1::build(FormWindow &w)
         [this](int button, int shift, float x, float y) { Form_MouseMove(button, shift, x, y); });
     program().notifyIcon().setEventHandler(handler<int>(
         [this](int eventCode) { Form_MouseMove(0, 0, float(eventCode * twips::perPixel), 0.0f); }));
+    // A notification area gone for good would leave the hidden window with no way back.
+    program().notifyIcon().setLostHandler(handler<>([this] { show(); }));
     return c;
 }
 

@@ -1,6 +1,7 @@
 #include "platform/qtservices.h"
 
 #include "platform/files.h"
+#include "platform/sessionend.h"
 #include "platform/tray.h"
 
 #include <QApplication>
@@ -72,7 +73,15 @@ float SharedRandom::next()
 void QtMessageBox::show(const QString &text, const QString &title)
 {
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok);
+    open_.push_back(&box);
     box.exec();
+    std::erase(open_, &box);
+}
+
+void QtMessageBox::closeOpen()
+{
+    for (QMessageBox *box : open_)
+        box->done(QMessageBox::Ok);
 }
 
 void QtProgramExit::quit(int code) { QCoreApplication::exit(code); }
@@ -109,6 +118,7 @@ Services realServices()
     s.icon = featherIcon();
     s.notifyIcon = std::make_unique<QtNotifyIcon>(s.icon);
     s.exit = std::make_unique<QtProgramExit>();
+    s.sessionEnd = std::make_unique<PosixSessionEnd>();
     s.files = std::make_unique<PosixFiles>();
     return s;
 }

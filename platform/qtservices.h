@@ -5,6 +5,7 @@
 #include <QIcon>
 
 #include <random>
+#include <vector>
 
 class QCoreApplication;
 
@@ -33,9 +34,16 @@ private:
     std::mt19937 engine_;
 };
 
+class QMessageBox;
+
 class QtMessageBox : public MessageBox {
 public:
     void show(const QString &text, const QString &title) override;
+    void closeOpen() override;
+
+private:
+    // The boxes waiting for the user now, innermost last.
+    std::vector<QMessageBox *> open_;
 };
 
 class QtProgramExit : public ProgramExit {

@@ -8,7 +8,11 @@
 #include <csignal>
 #include <unistd.h>
 
-void ignoreFileSizeSignal() { std::signal(SIGXFSZ, SIG_IGN); }
+void ignoreWriteSignals()
+{
+    std::signal(SIGXFSZ, SIG_IGN);
+    std::signal(SIGPIPE, SIG_IGN);
+}
 
 namespace {
 

@@ -4,6 +4,19 @@
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QGuiApplication>
+#include <QStyleHints>
+
+QtNotifyIcon::QtNotifyIcon(QIcon icon) : image_(std::move(icon))
+{
+    leave_.setSingleShot(true);
+    QObject::connect(&leave_, &QTimer::timeout, [this] { finishLeaving(); });
+    hostCheck_.setInterval(1000);
+    hostCheck_.setTimerType(Qt::VeryCoarseTimer);
+    QObject::connect(&hostCheck_, &QTimer::timeout, [this] { checkHost(); });
+}
+
+QtNotifyIcon::~QtNotifyIcon() = default;
 
 bool QtNotifyIcon::isAvailable() { return QSystemTrayIcon::isSystemTrayAvailable(); }
 
@@ -15,28 +28,36 @@ bool QtNotifyIcon::notify(Message message, const TrayIconData &data)
         // request fails.
         if (icon_ || !isAvailable())
             return false;
+        finishLeaving();
         host_ = currentTrayHost();
         icon_ = std::make_unique<QSystemTrayIcon>(image_);
         if (data.uFlags & TrayIconData::tipValid)
             icon_->setToolTip(data.shownTip());
         QObject::connect(icon_.get(), &QSystemTrayIcon::activated,
-                         [this](QSystemTrayIcon::ActivationReason reason) {
-                             const int code = trayEventCode(reason, host_);
-                             if (code != 0 && handler_)
-                                 handler_(code);
-                         });
+                         [this](QSystemTrayIcon::ActivationReason reason) { activated(reason); });
         hWnd_ = data.hWnd;
         uID_ = data.uID;
         icon_->show();
+        hostMissing_.invalidate();
+        hostCheck_.start();
         return true;
-    case Delete:
+    case Delete: {
         if (!icon_ || data.hWnd != hWnd_ || data.uID != uID_)
             return false;
-        icon_->hide();
+        hostCheck_.stop();
+        // Deaf from now on: a second click of a double click changes nothing.
         QObject::disconnect(icon_.get(), nullptr, nullptr, nullptr);
-        // The handler that asked may be running inside this icon's own signal.
-        icon_.release()->deleteLater();
+        leaving_ = std::move(icon_);
+        const qint64 wait = host_ == TrayHost::StatusNotifier && lastActivation_.isValid()
+                                ? QGuiApplication::styleHints()->mouseDoubleClickInterval() -
+                                      lastActivation_.elapsed()
+                                : 0;
+        if (wait > 0)
+            leave_.start(int(wait));
+        else
+            finishLeaving();
         return true;
+    }
     }
     return false;
 }
@@ -44,6 +65,55 @@ bool QtNotifyIcon::notify(Message message, const TrayIconData &data)
 void QtNotifyIcon::setEventHandler(std::function<void(int eventCode)> handler)
 {
     handler_ = std::move(handler);
+}
+
+void QtNotifyIcon::setLostHandler(std::function<void()> handler)
+{
+    lostHandler_ = std::move(handler);
+}
+
+void QtNotifyIcon::activated(QSystemTrayIcon::ActivationReason reason)
+{
+    lastActivation_.start();
+    const int code = trayEventCode(reason, host_);
+    if (code != 0 && handler_)
+        handler_(code);
+}
+
+void QtNotifyIcon::finishLeaving()
+{
+    leave_.stop();
+    if (!leaving_)
+        return;
+    leaving_->hide();
+    // The handler that removed it may be running inside this icon's own signal.
+    leaving_.release()->deleteLater();
+}
+
+bool QtNotifyIcon::hostPresent() const
+{
+    // Qt keeps to the kind of host it chose at its first look, so only that kind counts.
+    return host_ == TrayHost::StatusNotifier ? currentTrayHost() == TrayHost::StatusNotifier
+                                             : isAvailable();
+}
+
+void QtNotifyIcon::checkHost()
+{
+    if (hostPresent()) {
+        // A panel that restarts gets the icon back from Qt.
+        hostMissing_.invalidate();
+        return;
+    }
+    if (!hostMissing_.isValid())
+        hostMissing_.start();
+    if (hostMissing_.elapsed() < hostGraceMs)
+        return;
+    hostCheck_.stop();
+    icon_->hide();
+    QObject::disconnect(icon_.get(), nullptr, nullptr, nullptr);
+    icon_.reset();
+    if (lostHandler_)
+        lostHandler_();
 }
 
 TrayHost currentTrayHost()

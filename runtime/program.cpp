@@ -7,7 +7,23 @@
 #include <cmath>
 #include <exception>
 
-Program::Program(Services services) : services_(std::move(services)) {}
+Program::Program(Services services) : services_(std::move(services)), box_(*services_.messageBox)
+{
+    if (services_.sessionEnd)
+        services_.sessionEnd->setHandler([this] { endSession(); });
+}
+
+Program::~Program()
+{
+    if (services_.sessionEnd)
+        services_.sessionEnd->setHandler(nullptr);
+}
+
+void Program::SessionBox::show(const QString &text, const QString &title)
+{
+    if (!silent)
+        real_.show(text, title);
+}
 
 void Program::addForm(Form &form) { forms_.push_back(&form); }
 
@@ -37,10 +53,15 @@ void Program::dispatch(const std::function<void()> &handler)
         ended_ = true;
         endPending_ = true;
         exitCode_ = 1;
-        services_.messageBox->show(QStringLiteral("运行时错误：") + QString::fromUtf8(e.what()),
-                                   applicationTitle());
+        messageBox().show(QStringLiteral("运行时错误：") + QString::fromUtf8(e.what()),
+                          applicationTitle());
     }
     --depth_;
+    if (depth_ == 0 && sessionEndPending_ && !endPending_) {
+        sessionEndPending_ = false;
+        unloadAllForSessionEnd();
+        return;
+    }
     if (!endPending_)
         return;
     // A handler nested in another (a Change raised by a handler's own write) leaves the
@@ -74,7 +95,7 @@ void Program::terminate(int code)
 
 void Program::formUnloaded()
 {
-    if (ended_ || unloadingHidden_)
+    if (ended_ || unloadingHidden_ || sessionEnding_)
         return;
     // A hidden window alone would keep a process running that the user can neither see nor
     // reach; the tray icon is the one way back to a hidden main window.
@@ -89,4 +110,31 @@ void Program::formUnloaded()
     unloadingHidden_ = false;
     ended_ = true;
     services_.exit->quit(0);
+}
+
+void Program::endSession()
+{
+    // A save that fails now loses nothing (the writer leaves the previous file whole); it is
+    // only not told.
+    box_.silent = true;
+    box_.closeOpen();
+    if (ended_ || sessionEnding_ || sessionEndPending_)
+        return;
+    // Only a message box's own event loop runs while a handler is on the stack: the windows
+    // go once that handler, which still uses them, has finished.
+    if (depth_ > 0)
+        sessionEndPending_ = true;
+    else
+        unloadAllForSessionEnd();
+}
+
+void Program::unloadAllForSessionEnd()
+{
+    sessionEnding_ = true;
+    dispatch([this] {
+        // By index: a Form_Unload that loads another window adds its instance at the end.
+        for (std::size_t i = 0; i < forms_.size(); ++i)
+            forms_[i]->unload();
+        end();
+    });
 }

@@ -15,12 +15,14 @@ class Form;
 class Program {
 public:
     explicit Program(Services services);
+    ~Program();
     Program(const Program &) = delete;
     Program &operator=(const Program &) = delete;
 
     TimeSource &time() { return *services_.time; }
     Random &random() { return *services_.random; }
-    MessageBox &messageBox() { return *services_.messageBox; }
+    // The message box; silent once the session is ending.
+    MessageBox &messageBox() { return box_; }
     NotifyIcon &notifyIcon() { return *services_.notifyIcon; }
     Files &files() { return *services_.files; }
     // The feather: the main window's icon and the tray's.
@@ -51,18 +53,41 @@ public:
     // runs) and the program ends.
     void formUnloaded();
 
+    // The session is ending (a signal, the session manager): every loaded window, hidden ones
+    // included, is unloaded as the user's close would (its Form_Unload runs once), then the
+    // program ends as End does, the tray icon removed, with status 0. A message box open now
+    // is closed first, and no box shows from then on: nobody is left to read it. Asked for
+    // again while it runs, it changes nothing.
+    void endSession();
+
     // The title a message box without a title of its own carries.
     static QString applicationTitle();
 
 private:
     void terminate(int code);
+    void unloadAllForSessionEnd();
+
+    // The message box as the windows reach it: the real one until the session ends.
+    class SessionBox : public MessageBox {
+    public:
+        explicit SessionBox(MessageBox &real) : real_(real) {}
+        void show(const QString &text, const QString &title) override;
+        void closeOpen() override { real_.closeOpen(); }
+        bool silent = false;
+
+    private:
+        MessageBox &real_;
+    };
 
     Services services_;
+    SessionBox box_;
     std::vector<Form *> forms_;
     int depth_ = 0;
     bool ended_ = false;
     bool endPending_ = false;
     bool endHeld_ = false;
     bool unloadingHidden_ = false;
+    bool sessionEnding_ = false;
+    bool sessionEndPending_ = false;
     int exitCode_ = 0;
 };

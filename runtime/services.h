@@ -51,6 +51,9 @@ class MessageBox {
 public:
     virtual ~MessageBox() = default;
     virtual void show(const QString &text, const QString &title) = 0;
+    // Closes every box that waits for the user, as its OK button would: the handler that
+    // opened it goes on.
+    virtual void closeOpen() = 0;
 };
 
 struct TrayIconData;
@@ -67,6 +70,9 @@ public:
     // Whether an icon is in the notification area now.
     virtual bool isShown() const = 0;
     virtual void setEventHandler(std::function<void(int eventCode)> handler) = 0;
+    // Called when the notification area went away with the icon in it and did not come back
+    // within a few seconds. The icon is forgotten by then: isShown() is false.
+    virtual void setLostHandler(std::function<void()> handler) = 0;
 };
 
 // Leaving the event loop: the end of the program.
@@ -74,6 +80,15 @@ class ProgramExit {
 public:
     virtual ~ProgramExit() = default;
     virtual void quit(int code) = 0;
+};
+
+// Requests from outside to end the program: the desktop session ending (logout and shutdown
+// send SIGTERM or SIGHUP, a terminal's Ctrl+C SIGINT) or the session manager's quit. The
+// handler runs in the event loop, between events, never inside a signal handler.
+class SessionEnd {
+public:
+    virtual ~SessionEnd() = default;
+    virtual void setHandler(std::function<void()> onRequest) = 0;
 };
 
 // The folder that holds the program file.
@@ -112,5 +127,6 @@ struct Services {
     std::unique_ptr<NotifyIcon> notifyIcon;
     std::unique_ptr<ProgramExit> exit;
     std::unique_ptr<Files> files;
+    std::unique_ptr<SessionEnd> sessionEnd;
     QIcon icon;
 };

@@ -1,6 +1,7 @@
 // The rules every window relies on: implicit load, unload keeping private variables, show,
 // End, program end, runtime errors, timers and text boxes.
 #include "forms/form1.h"
+#include "forms/form2.h"
 #include "forms/form3.h"
 #include "forms/form5.h"
 #include "forms/form6.h"
@@ -12,6 +13,7 @@
 #include <QFile>
 #include <QTest>
 
+#include <cerrno>
 #include <functional>
 
 using Steps = std::function<void(TestProgram &)>;
@@ -27,6 +29,8 @@ private slots:
     void programEnd_data();
     void programEnd();
     void hiddenWindowsUnloadAsAClose();
+    void sessionEndClosesEveryWindow_data();
+    void sessionEndClosesEveryWindow();
     void endOrErrorStopsTheHandlersRunning_data();
     void endOrErrorStopsTheHandlersRunning();
     void timersRunHiddenAndStopOnUnload();
@@ -170,6 +174,72 @@ void TestWindowModel::hiddenWindowsUnloadAsAClose()
     QCOMPARE(p.exit->calls, 1);
     // The game's Form_Unload ran: the score caption went to the score file.
     QCOMPARE(p.scoreBytes(), "[config]\r\nlabel1=" + gbk::encode(QStringLiteral("分数0")) + "\r\n");
+}
+
+void TestWindowModel::sessionEndClosesEveryWindow_data()
+{
+    QTest::addColumn<Steps>("steps");
+    QTest::addColumn<QString>("stored"); // the score file's caption afterwards
+    QTest::addColumn<int>("boxes");
+    const auto game = [](TestProgram &p) {
+        input::click(p->form1().ui().Command4);
+        input::click(p->form3().ui().Command1);
+    };
+    const auto failingSave = [=](TestProgram &p) {
+        game(p);
+        p.files->failWith = ENOSPC;
+    };
+    QTest::newRow("game played") << Steps(game) << "分数0" << 0;
+    QTest::newRow("game opened, not played: the stored score stays")
+        << Steps([](TestProgram &p) { input::click(p->form1().ui().Command4); }) << "总分:90" << 0;
+    QTest::newRow("the leaderboard loaded the tests hidden, the game hidden")
+        << Steps([=](TestProgram &p) {
+               game(p);
+               p->form3().hide();
+               input::click(p->form1().ui().Command5);
+               input::click(p->form6().ui().Command2);
+               input::click(p->form6().ui().Command4);
+           })
+        << "分数0" << 0;
+    // The box is closed; the Form_Unload that opened it does not run again (it would save now).
+    QTest::newRow("a message box open") << Steps([=](TestProgram &p) {
+        failingSave(p);
+        p.messages->whileOpen = [&p] {
+            p.files->failWith = 0;
+            p.session->handler();
+        };
+        p->form3().window().close();
+    }) << "总分:90" << 1;
+    QTest::newRow("the main window in the tray") << Steps([=](TestProgram &p) {
+        game(p);
+        input::click(p->form1().ui().a);
+    }) << "分数0" << 0;
+    QTest::newRow("the save fails: not told") << Steps(failingSave) << "总分:90" << 0;
+}
+
+void TestWindowModel::sessionEndClosesEveryWindow()
+{
+    QFETCH(Steps, steps);
+    QFETCH(QString, stored);
+    QFETCH(int, boxes);
+    const auto file = [](const QString &caption) {
+        return "[config]\r\nlabel1=" + gbk::encode(caption) + "\r\n";
+    };
+    TestProgram p;
+    p->start();
+    p.files->stored[p.module1().scoreFilePath()] = file(QStringLiteral("总分:90"));
+    steps(p);
+    p.session->handler();
+    p.session->handler(); // a second signal
+    QCOMPARE(p.exit->calls, 1);
+    QCOMPARE(p.exit->lastCode, 0);
+    QCOMPARE(p.messages->shown.size(), size_t(boxes));
+    QVERIFY(p.messages->closeRequests >= boxes);
+    QVERIFY(!p.tray->isShown());
+    for (Form *f : std::initializer_list<Form *>{&p->form1(), &p->form2(), &p->form3(), &p->form5(),
+                                                 &p->form6()})
+        QVERIFY2(!f->isLoaded(), qPrintable(f->name()));
+    QCOMPARE(p.scoreBytes(), file(stored));
 }
 
 void TestWindowModel::endOrErrorStopsTheHandlersRunning_data()

@@ -22,7 +22,7 @@ def tray_icon(program):
         # Qt leaves the icon's window untitled, so X names it after the application; the tip
         # shows only on hover.
         icons = [x for x in program.visible_xids()
-                 if xdotool_out("getwindowname", x).strip() == "kelvane"]
+                 if xdotool_out("getwindowname", x).strip() == "Kelvane"]
         expect(len(icons) <= 1, "%d tray icons" % len(icons))
         return icons[0] if icons else None
     return wait_for(find, lambda: "the tray icon; the program's windows: %r" % [

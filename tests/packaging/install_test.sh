@@ -44,7 +44,7 @@ file -b "$root/$datadir/icons/hicolor/scalable/apps/$id.svg" | grep -q "SVG" ||
 # --- The desktop entry launches the installed binary and names the installed icon.
 desktop=$root/$datadir/applications/$id.desktop
 for line in "Type=Application" "Exec=kelvane" "TryExec=kelvane" "Icon=$id" \
-            "Categories=Education;Qt;" "StartupWMClass=kelvane"; do
+            "Categories=Education;Qt;" "StartupWMClass=Kelvane"; do
     grep -qxF "$line" "$desktop" || fail "$id.desktop lacks the line '$line'"
 done
 for key in "Name" "Name\[zh_CN\]" "Comment" "Comment\[zh_CN\]"; do
@@ -140,7 +140,7 @@ check_started() {
     local user=$1 log=$2
     xprop -id "$window" _NET_WM_ICON | grep -q "Icon (16 x 16)" ||
         fail "as $user: the main window has no 16x16 icon"
-    xprop -id "$window" WM_CLASS | grep -q '"kelvane", "kelvane"' ||
+    xprop -id "$window" WM_CLASS | grep -q '"kelvane", "Kelvane"' ||
         fail "as $user: WM_CLASS does not match StartupWMClass: $(xprop -id "$window" WM_CLASS)"
     sleep 2
     if ! kill -0 "$pid" 2>/dev/null; then

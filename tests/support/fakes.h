@@ -66,7 +66,8 @@ private:
     int draws_ = 0;
 };
 
-// Records the message boxes instead of blocking in a modal loop.
+// Records the message boxes instead of blocking in a modal loop. `whileOpen`, when set, runs
+// once inside the next box, as an event arriving while it waits for the user.
 class RecordingMessageBox : public MessageBox {
 public:
     struct Shown {
@@ -76,8 +77,19 @@ public:
     void show(const QString &text, const QString &title) override
     {
         shown.push_back({text, title});
+        if (std::function<void()> events = std::exchange(whileOpen, nullptr))
+            events();
     }
+    void closeOpen() override { ++closeRequests; }
     std::vector<Shown> shown;
+    std::function<void()> whileOpen;
+    int closeRequests = 0;
+};
+
+class FakeSessionEnd : public SessionEnd {
+public:
+    void setHandler(std::function<void()> onRequest) override { handler = std::move(onRequest); }
+    std::function<void()> handler; // a test calls it to end the session
 };
 
 class RecordingExit : public ProgramExit {
@@ -106,6 +118,7 @@ public:
     {
         handler_ = std::move(handler);
     }
+    void setLostHandler(std::function<void()>) override {}
     // Sends a mouse event on the icon; returns false when no icon is there to send it.
     bool raise(int eventCode);
 

@@ -19,18 +19,21 @@ TestProgram::TestProgram()
     auto n = std::make_unique<FakeNotifyIcon>();
     auto f = std::make_unique<FakeFiles>(QStringLiteral("/portable/kelvane"),
                                          QStringLiteral("/home/player"));
+    auto se = std::make_unique<FakeSessionEnd>();
     time = t.get();
     random = r.get();
     messages = m.get();
     exit = e.get();
     tray = n.get();
     files = f.get();
+    session = se.get();
     s.time = std::move(t);
     s.random = std::move(r);
     s.messageBox = std::move(m);
     s.exit = std::move(e);
     s.notifyIcon = std::move(n);
     s.files = std::move(f);
+    s.sessionEnd = std::move(se);
     s.icon = featherIcon();
     program_ = std::make_unique<Program>(std::move(s));
     module1_ = std::make_unique<Module1>(*files, scorefile::Folders{programDir(), userDataDir()});

@@ -32,6 +32,7 @@ public:
     RecordingExit *exit;
     FakeNotifyIcon *tray;
     FakeFiles *files;
+    FakeSessionEnd *session;
 
 private:
     std::unique_ptr<Program> program_;

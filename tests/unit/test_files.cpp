@@ -55,7 +55,7 @@ int saveInChild(const QString &path, const QByteArray &bytes, rlim_t sizeLimit, 
     const pid_t child = ::fork();
     if (child == 0) {
         std::signal(SIGXFSZ, SIG_DFL);
-        ignoreFileSizeSignal();
+        ignoreWriteSignals();
         const rlimit limit{sizeLimit, sizeLimit};
         if ((sizeLimit != 0 && ::setrlimit(RLIMIT_FSIZE, &limit) != 0) ||
             (uid != 0 && (::setgid(uid) != 0 || ::setuid(uid) != 0)))
