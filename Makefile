@@ -6,9 +6,9 @@ BUILD ?= build
 CMAKE_FLAGS ?=
 
 # What the build and the fast tests need, and what the program needs at run time: a CJK font
-# for the Chinese, Qt's Wayland plugin.
+# for the Chinese, Qt's translations for Qt's own words, Qt's Wayland plugin.
 DEPS := cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libgl-dev fonts-noto-cjk \
-        fonts-arphic-uming qt6-wayland
+        fonts-arphic-uming qt6-translations-l10n qt6-wayland
 # What the rest of `make test` needs. The real-window tests: Xvfb and xdotool, the
 # accessibility bus, trayer as an XEmbed tray, python3-gi for a StatusNotifier host on D-Bus,
 # weston as a headless Wayland compositor, and the input methods they type Chinese through.
@@ -17,8 +17,9 @@ TEST_DEPS := xvfb xauth xdotool x11-utils imagemagick dbus dbus-x11 at-spi2-core
 TEST_DEPS += ibus ibus-libpinyin fcitx5 fcitx5-chinese-addons fcitx5-frontend-qt6
 # The packaging tests: the freedesktop validators, the .deb and lintian, the manual page.
 TEST_DEPS += desktop-file-utils appstream dpkg-dev file man-db lintian
-# The formatting check, the fuzzer (clang with its runtime) and the benchmarks' X11 watcher.
-TEST_DEPS += clang-format clang libclang-rt-14-dev libx11-dev
+# The formatting check, the fuzzer (clang with its runtime) and the benchmarks' X11 watcher
+# with its DAMAGE and XTest client libraries.
+TEST_DEPS += clang-format clang libclang-rt-14-dev libx11-dev libxdamage-dev libxtst-dev
 # The screen reader the real-window tests listen to: orca, speaking through speech-dispatcher's
 # dummy voice to ALSA's null device; faketime runs the program's clock fast for the game.
 TEST_DEPS += orca speech-dispatcher speech-dispatcher-audio-plugins faketime
@@ -134,7 +135,7 @@ BENCH_ARGS ?=
 bench: test-deps
 	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DKELVANE_BENCHMARKS=ON \
 	  -DBUILD_TESTING=OFF $(CMAKE_FLAGS)
-	cmake --build $(BENCH_BUILD) --target kelvane bench_reference bench_mapwatch bench_inprocess
+	cmake --build $(BENCH_BUILD) --target kelvane bench_reference bench_xwatch bench_inprocess
 	python3 bench/run.py --build $(BENCH_BUILD) $(BENCH_ARGS)
 
 clean:

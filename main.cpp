@@ -17,6 +17,7 @@ int main(int argc, char *argv[])
     // The StatusNotifier item's Id and Title, and the class in WM_CLASS (the desktop entry's
     // StartupWMClass). The score file's folder has a fixed name of its own.
     QApplication::setApplicationName(QStringLiteral("Kelvane"));
+    loadQtChineseTranslation(app);
     // Wayland desktops find a window's icon and name through its desktop entry, by this id.
     QApplication::setDesktopFileName(QStringLiteral("io.github.kelvane.Kelvane"));
     // A hidden window still counts as loaded, so the program decides when it ends.

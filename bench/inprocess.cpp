@@ -3,11 +3,18 @@
 //
 //   bench_inprocess fall SECS   the game: shows the game window, presses "开始" and counts the
 //                               fall ticks delivered over SECS after a one-second warm-up;
-//                               prints "fall ticks N cpu_ns N wall_ns N handler_ns N"
+//                               prints "window ID X Y W H" (for bench_xwatch) once it
+//                               shows, and at the end "fall ticks N cpu_ns N wall_ns N
+//                               handler_ns N"
 //   bench_inprocess keys N      one line per window, text shape and size: the cost of one
 //                               keystroke (key event to the end of all its handlers) over N
 //                               keystrokes (fewer where they would take over 20 s); "keys
 //                               FORM lines|paragraph SIZE median_ns N mean_ns N ok 0|1 typed N"
+//   bench_inprocess screen form4|form5 SIZE
+//                               the live or the free-text test with SIZE characters in lines
+//                               in its box, for bench_xwatch to type into: prints "window ID X
+//                               Y W H" (the box's text area) and, once standard input closes,
+//                               "typed N" (characters added), then quits
 //   bench_inprocess windows N   every window but the main one opened and closed N times, the
 //                               main window closed and opened again in each round; RSS and heap
 //                               in use after round 100 and after round N: "windows rss_start_kib
@@ -128,6 +135,7 @@ int runFall(int seconds)
     Forms forms(program, module1);
     Form3 &game = forms.form3();
     game.show();
+    announceWindow(game.window());
 
     long long cpu0 = 0, wall0 = 0, ticks0 = 0, handler0 = 0;
     QTimer::singleShot(500, [&] {
@@ -147,32 +155,6 @@ int runFall(int seconds)
         });
     });
     return QApplication::exec();
-}
-
-// Text as a typist leaves it: Chinese with some punctuation and Latin letters. In lines, each
-// paragraph ends with Enter (CR LF) and the text ends with one, so typing starts a new line;
-// otherwise it is one paragraph that the typing continues.
-enum class Shape { Lines, Paragraph };
-
-QString typedText(int length, Shape shape)
-{
-    const QString sample =
-        QStringLiteral("今天我们练习打字，速度和准确都很重要。键盘上的每一个字母都要记住位置，"
-                       "手指放在基本键上，眼睛看着屏幕而不是键盘。Practice makes perfect. ");
-    constexpr int paragraph = 200; // code units, the CR LF included
-    QString text;
-    text.reserve(length);
-    qsizetype next = 0;
-    while (text.size() < length) {
-        if (shape == Shape::Lines && text.size() % paragraph == paragraph - 2) {
-            text += QLatin1String("\r\n");
-            continue;
-        }
-        text += sample.at(next);
-        next = (next + 1) % sample.size();
-    }
-    text.truncate(length);
-    return text;
 }
 
 // Types up to `count` letters into the box, timing each key from the event to the end of its
@@ -244,6 +226,31 @@ void typeInto(const char *form, Shape shape, int size, int count)
         report(form, shapeName, size, costs,
                free.ui().Text1->TextLength() == size + qsizetype(costs.size()));
     }
+}
+
+// A typing test opened as in typeInto, its box filled with `size` characters in lines, left to
+// bench_xwatch to type into from outside.
+int serveScreen(const char *form, int size)
+{
+    Program program(realServices());
+    Module1 module1(program.files(), Module1::systemFolders(program.files(), {}));
+    Forms forms(program, module1);
+    TextBox *box = nullptr;
+    if (qstrcmp(form, "form4") == 0) {
+        Form4 &live = forms.form4();
+        live.show();
+        live.ui().Command1->click();
+        box = live.ui().Text1;
+    } else {
+        Form5 &free = forms.form5();
+        free.show();
+        free.ui().Text1->SetFocus();
+        box = free.ui().Text1;
+    }
+    prefill(*box, size, Shape::Lines);
+    announceWindow(*box->viewport());
+    quitWhenInputCloses(*box, [box, size] { return box->TextLength() - size; });
+    return QApplication::exec();
 }
 
 int runKeys(int count)
@@ -346,10 +353,14 @@ int main(int argc, char *argv[])
         return runFall(n);
     if (mode == QLatin1String("keys") && n > 0)
         return runKeys(n);
+    if (mode == QLatin1String("screen") && argc > 3)
+        return serveScreen(argv[2], QString::fromLocal8Bit(argv[3]).toInt());
     if (mode == QLatin1String("windows") && n > 0)
         return runWindows(n);
     if (mode == QLatin1String("scores") && n > 0)
         return runScores(n);
-    std::fprintf(stderr, "usage: %s fall SECS | keys N | windows N | scores N\n", argv[0]);
+    std::fprintf(stderr,
+                 "usage: %s fall SECS | keys N | screen form4|form5 SIZE | windows N | scores N\n",
+                 argv[0]);
     return 2;
 }

@@ -10,15 +10,25 @@
 //                                rss_start_kib N rss_end_kib N" (after round 100 and after round
 //                                N), then quits
 //   bench_reference --fall SECS  also a label moving 40 twips every 10 ms, like the game's
-//                                letter; prints "fall ticks N cpu_ns N wall_ns N" over SECS after a
+//                                letter; prints "window ID X Y W H" (for bench_xwatch) once it
+//                                shows, and "fall ticks N cpu_ns N wall_ns N" over SECS after a
 //                                one-second warm-up, then quits
+//   bench_reference --type free|live SIZE
+//                                instead, a bare QPlainTextEdit in a window, placed like the
+//                                free-text or the live test's box and holding SIZE characters
+//                                in lines; for the live test, with a plain QLabel showing the
+//                                text's length in the live test's words at every change. Prints
+//                                "window ID X Y W H" (the box's text area) and, once standard input
+//                                closes, "typed N", then quits
 
 #include "measure.h"
 
 #include <QApplication>
 #include <QLabel>
 #include <QLocale>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextCursor>
 #include <QTime>
 #include <QTimer>
 #include <QWidget>
@@ -56,6 +66,36 @@ int runWindows(int rounds)
     return 0;
 }
 
+// The typing tests' windows and boxes, in pixels; the count sits where the live test shows it
+// and says what it says there, so that both draw the same glyphs.
+int runType(bool live, int size)
+{
+    QWidget window;
+    window.setWindowTitle(QStringLiteral("参照窗口三"));
+    window.resize(live ? QSize(458, 316) : QSize(498, 344));
+    QPlainTextEdit edit(&window);
+    edit.setGeometry(live ? QRect(80, 32, 249, 57) : QRect(16, 200, 417, 81));
+    // Like the program's boxes, which show no scroll bars.
+    edit.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    edit.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    QLabel count(&window);
+    count.setGeometry(56, 160, 137, 89);
+    count.setVisible(live);
+    if (live)
+        QObject::connect(&edit, &QPlainTextEdit::textChanged, &count, [&] {
+            count.setText(QStringLiteral("录入字符 %1 个").arg(edit.toPlainText().size()));
+        });
+    edit.setPlainText(
+        typedText(size, Shape::Lines).replace(QLatin1String("\r\n"), QLatin1String("\n")));
+    edit.moveCursor(QTextCursor::End);
+    edit.setFocus();
+    const qsizetype start = edit.toPlainText().size();
+    window.show();
+    announceWindow(*edit.viewport());
+    quitWhenInputCloses(edit, [&] { return edit.toPlainText().size() - start; });
+    return QApplication::exec();
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -66,6 +106,9 @@ int main(int argc, char *argv[])
         first.show();
         return runWindows(QString::fromLocal8Bit(argv[2]).toInt());
     }
+    if (argc > 3 && QLatin1String(argv[1]) == QLatin1String("--type"))
+        return runType(QLatin1String(argv[2]) == QLatin1String("live"),
+                       QString::fromLocal8Bit(argv[3]).toInt());
     const bool fall = argc > 2 && QLatin1String(argv[1]) == QLatin1String("--fall");
     const int fallSeconds = fall ? QString::fromLocal8Bit(argv[2]).toInt() : 0;
 
@@ -170,5 +213,7 @@ int main(int argc, char *argv[])
     }
 
     window.show();
+    if (fall)
+        announceWindow(window);
     return QApplication::exec();
 }

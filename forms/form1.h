@@ -23,9 +23,8 @@ public:
         CommandButton *Command4 = new CommandButton(w, u"Command4", u"打字游戏", 5280, 0, 1695, 495);
         CommandButton *Command5 = new CommandButton(w, u"Command5", u"排行榜", 6960, 0, 1695, 495);
         Label *Label2 = new Label(w, u"Label2", 600, 1080, 7215, 855, u"欢迎使用Kelvane0.4测试版！", 26.25);
-        // 15.75 pt at the layout; at the labels' line height two lines of it would not fit.
         Label *Label1 = new Label(w, u"Label1", 1080, 2280, 6855, 615,
-            u"界面难看，有时间我会好好做，也欢迎大家多多提出宝贵意见，给软件以更好的改进，谢谢！", 12.75);
+            u"界面难看，有时间我会好好做，也欢迎大家多多提出宝贵意见，给软件以更好的改进，谢谢！", 15.75);
         Line *Line5 = new Line(w, u"Line5", 7320, 2640, 7320, 2760);
         Label *Label4 = new Label(w, u"Label4", 360, 3000, 8175, 615, u"现在打字游戏已经可以储存分数了，快试试看吧！", 18);
         CommandButton *C = new CommandButton(w, u"C", u"退出程序", 600, 3720, 2055, 855);

@@ -22,10 +22,8 @@ public:
         Label *Label1 = new Label(w, u"Label1", 480, 360, 2055, 975);
         Label *Label2 = new Label(w, u"Label2", 3240, 360, 2535, 975);
         CommandButton *Command1 = new CommandButton(w, u"Command1", {}, 2400, 2040, 1575, 975);
-        // At the window's 9 pt the instruction takes five lines, one more than its label holds
-        // at the labels' line height.
         Label *Label3 = new Label(w, u"Label3", 240, 3360, 1815, 975,
-            u"游戏时间：1分钟 游戏结束后，先退出窗口，再到排行榜保存即可显示 下次打开时就可以读取", 8.25);
+            u"游戏时间：1分钟 游戏结束后，先退出窗口，再到排行榜保存即可显示 下次打开时就可以读取");
         // clang-format on
         Timer Timer1{time};
         Timer Timer2{time};

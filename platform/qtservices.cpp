@@ -6,9 +6,11 @@
 
 #include <QApplication>
 #include <QImageReader>
+#include <QLibraryInfo>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QTimer>
+#include <QTranslator>
 
 #include <time.h>
 
@@ -86,16 +88,25 @@ void QtProgramExit::quit(int code) { QCoreApplication::exit(code); }
 
 QIcon featherIcon()
 {
-    // Both images are PNG: saying so spares Qt loading every image-format plugin to ask it,
+    // Every image is PNG: saying so spares Qt loading every image-format plugin to ask it,
     // a few milliseconds of every start.
     QIcon icon;
-    for (const QString &path :
-         {QStringLiteral(":/icons/kelvane-16.png"), QStringLiteral(":/icons/kelvane-32.png")}) {
-        QImageReader reader(path, "png");
+    for (int size : {16, 32, 48, 64, 128, 256}) {
+        QImageReader reader(QStringLiteral(":/icons/kelvane-%1.png").arg(size), "png");
         reader.setAutoDetectImageFormat(false);
         icon.addPixmap(QPixmap::fromImage(reader.read()));
     }
     return icon;
+}
+
+void loadQtChineseTranslation(QCoreApplication &app)
+{
+    auto *translator = new QTranslator(&app);
+    if (translator->load(QStringLiteral("qtbase_zh_CN"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(translator);
+    else
+        delete translator;
 }
 
 Services realServices()

@@ -7,6 +7,8 @@
 #include <random>
 #include <vector>
 
+class QCoreApplication;
+
 // The production adapters of time, random numbers, the message box and program end: each a
 // few lines around one Qt or OS call. The tray (tray.h) and the disk (files.h) have files of
 // their own.
@@ -49,8 +51,14 @@ public:
     void quit(int code) override;
 };
 
-// The feather, for the windows and the tray.
+// The feather, for the windows and the tray, at every size the package installs: title
+// bars, task switchers and trays of HiDPI desktops pick a sharp one.
 QIcon featherIcon();
+
+// Qt's own words (message box buttons, the text boxes' menu) in Simplified Chinese whatever
+// the session's language, as every other word of the program is. Without Qt's translation
+// file they stay English.
+void loadQtChineseTranslation(QCoreApplication &app);
 
 // All real services.
 Services realServices();

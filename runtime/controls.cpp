@@ -4,7 +4,11 @@
 
 #include <QEvent>
 #include <QFontInfo>
+#include <QFontMetrics>
 #include <QPainter>
+#include <QStyleOptionButton>
+#include <QStylePainter>
+#include <QTextLayout>
 
 #include <cmath>
 
@@ -94,9 +98,10 @@ Label::Label(QWidget *parent, QStringView name, int left, int top, int width, in
 {
     setObjectName(name.toString());
     setTextFormat(Qt::RichText);
-    // Rich text only for its line height: no links, no selection, mouse events go on to the
-    // window as over any other label.
+    // Rich text only for its line height: no links, no selection.
     setTextInteractionFlags(Qt::NoTextInteraction);
+    // Mouse moves over a label stay with it: the window's own handler is for its bare surface.
+    setAttribute(Qt::WA_NoMousePropagation);
     setWordWrap(true);
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
     setForeColor(systemColor(18));
@@ -106,7 +111,7 @@ Label::Label(QWidget *parent, QStringView name, int left, int top, int width, in
     if (songPoints > 0)
         setFont(songFont(songPoints));
     else
-        showCaption();
+        fitLines();
 }
 
 void Label::setCaption(const QString &caption)
@@ -121,11 +126,23 @@ void Label::setCaption(const QString &caption)
 // 9 pt), and several captions fill their labels at that pitch. Debian's CJK faces do not
 // keep it: Noto CJK's lines are 1.45 em, so a plain label cuts off the last lines of a
 // wrapped caption. A fixed line height in Qt's rich text holds whatever face fontconfig
-// picks, and Qt still lays out and draws the text. Qt puts the baseline of a fixed line at
-// 4/5 of its height, and the ideographs of AR PL UMing and Noto CJK reach up to 0.92 em
-// above the baseline at these sizes, so a line of 1.15 em keeps the first line's top inside
-// the label. The windows pick label fonts whose captions fit at this height.
-int Label::lineHeight() const { return int(std::ceil(QFontInfo(font()).pixelSize() * 1.15)); }
+// picks, and Qt still lays out and draws the text. The pitch is a hair under the size: the
+// main window's red notice, two lines at 15.75 pt, took 42 of its 41 pixels in a Song face,
+// its last row blank; 3 % less keeps every caption inside its label and is still 12 pixels
+// at 9 pt.
+int Label::lineHeight() const { return qRound(QFontInfo(font()).pixelSize() * 0.97); }
+
+void Label::fitLines()
+{
+    // Qt puts the baseline of a fixed line at 4/5 of its height, where a Song face has it
+    // lower: ideographs reach higher than that above their baseline. The caption is drawn
+    // that much lower, so the first line's top stays inside the label; the last line's
+    // room below its baseline, which ideographs barely use, gives it back.
+    const int rise = -QFontMetrics(font()).boundingRect(QChar(u'国')).top();
+    const int shift = qMax(0, rise - lineHeight() * 4 / 5);
+    setContentsMargins(0, shift, 0, -shift);
+    showCaption();
+}
 
 void Label::showCaption()
 {
@@ -143,7 +160,7 @@ void Label::changeEvent(QEvent *event)
 {
     QLabel::changeEvent(event);
     if (event->type() == QEvent::FontChange)
-        showCaption();
+        fitLines();
 }
 
 void Label::setForeColor(const QColor &color)
@@ -191,6 +208,44 @@ void CommandButton::setEnabled(bool enabled)
         if (now == nullptr || now == this || !now->isEnabled())
             top->setFocus(Qt::OtherFocusReason);
     }
+}
+
+// A push button draws its caption on one line, cut at both ends when it is too wide. The
+// layouts give buttons with long captions the height of two lines instead: such a caption
+// breaks where Qt's text layout wraps it, and the style centres each line as it draws it.
+void CommandButton::paintEvent(QPaintEvent *)
+{
+    QStylePainter painter(this);
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    option.text = wrappedCaption(option);
+    painter.drawControl(QStyle::CE_PushButton, option);
+}
+
+QString CommandButton::drawnCaption() const
+{
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    return wrappedCaption(option);
+}
+
+QString CommandButton::wrappedCaption(const QStyleOptionButton &option) const
+{
+    const int width = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this).width();
+    if (option.fontMetrics.horizontalAdvance(option.text) <= width)
+        return option.text;
+    QTextLayout layout(option.text, font());
+    QTextOption wrap;
+    wrap.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(wrap);
+    QStringList lines;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width);
+        lines << option.text.mid(line.textStart(), line.textLength()).trimmed();
+    }
+    layout.endLayout();
+    return lines.join(QLatin1Char('\n'));
 }
 
 // --- OptionButton

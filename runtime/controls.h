@@ -12,6 +12,7 @@
 #include <memory>
 
 class QPainter;
+class QStyleOptionButton;
 class TimeSource;
 class TimerDriver;
 
@@ -79,6 +80,8 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
+    // Places the lines for the label's font, then shows the caption.
+    void fitLines();
     void showCaption();
     QString caption_;
 };
@@ -95,6 +98,14 @@ public:
     void setEnabled(bool enabled);
 
     std::function<void()> onClick;
+    // The caption as drawn: broken into lines where it does not fit on one.
+    QString drawnCaption() const;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QString wrappedCaption(const QStyleOptionButton &option) const;
 };
 
 class OptionButton : public QRadioButton, public Placement {

@@ -190,6 +190,11 @@ void TextBox::keyPressEvent(QKeyEvent *event)
             if (lines_ == Lines::Multi)
                 typeText(QStringLiteral("\n"));
             break;
+        // The editing chords the box's menu shows beside its entries do what the menu does.
+        case 1:
+            if (event->matches(QKeySequence::SelectAll))
+                selectAll();
+            break;
         case 3: copy(); break;
         case 22:
             if (!locked_)
@@ -199,8 +204,13 @@ void TextBox::keyPressEvent(QKeyEvent *event)
             if (!locked_)
                 cut();
             break;
+        case 25: // Ctrl+Y, and Ctrl+Shift+Z: redo where the desktop's keys say so
         case 26:
-            if (!locked_)
+            if (locked_)
+                break;
+            if (event->matches(QKeySequence::Redo))
+                redo();
+            else if (code == 26)
                 undo();
             break;
         default:

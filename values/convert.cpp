@@ -156,16 +156,42 @@ std::int64_t wholeSeconds(double startDays, double endDays)
     return std::llround((endDays - startDays) * 86400.0);
 }
 
-QString longTime(const QTime &time)
+namespace {
+
+// The locale's long time format less its time zone ("t"), and less what joined the zone to
+// the time: the brackets round it and the comma or space before or after it. CLDR's day
+// period "B" (上午, 下午 in Taiwan), which Qt does not know, becomes Qt's AM/PM.
+QString timeOnlyFormat(const QString &longFormat)
 {
-    // The locale's long format carries a time zone ("t"); the clock shows the time alone.
-    QString format = QLocale::system().timeFormat(QLocale::LongFormat);
-    format.remove(QLatin1Char('t'));
-    format = format.trimmed();
-    if (!format.contains(QLatin1Char('s')))
-        format = QStringLiteral("HH:mm:ss");
-    return time.toString(format);
+    QString format;
+    bool quoted = false;
+    for (QChar ch : longFormat) {
+        if (ch == u'\'')
+            quoted = !quoted;
+        if (quoted || (ch != u't' && ch != u'B'))
+            format += ch;
+        else if (ch == u'B')
+            format += QStringLiteral("AP");
+    }
+    format.remove(QStringLiteral("()"));
+    format.remove(QStringLiteral("[]"));
+    // Spaces and punctuation at either end, but not the quote that closes a literal.
+    const auto loose = [](QChar ch) { return ch != u'\'' && (ch.isSpace() || ch.isPunct()); };
+    while (!format.isEmpty() && loose(format.back()))
+        format.chop(1);
+    while (!format.isEmpty() && loose(format.front()))
+        format.remove(0, 1);
+    return format.contains(u's') ? format : QStringLiteral("HH:mm:ss");
 }
+
+} // namespace
+
+QString longTime(const QTime &time, const QLocale &locale)
+{
+    return locale.toString(time, timeOnlyFormat(locale.timeFormat(QLocale::LongFormat)));
+}
+
+QString longTime(const QTime &time) { return longTime(time, QLocale::system()); }
 
 QString chr(int code) { return QString(QChar(char16_t(code))); }
 

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <stdexcept>
 
+class QLocale;
+
 // The value rules every caption in the program is built from. Pure functions: no widgets,
 // no clock.
 namespace convert {
@@ -48,7 +50,8 @@ QString formatHms(double days);
 // second so that clock readings taken to the second compare exactly.
 std::int64_t wholeSeconds(double startDays, double endDays);
 
-// The time of day in the system's long time format, without a date or a time zone.
+// The time of day in the locale's long time format, without a date or a time zone.
+QString longTime(const QTime &time, const QLocale &locale);
 QString longTime(const QTime &time);
 
 // The one-character text of a character code.

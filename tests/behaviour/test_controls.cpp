@@ -167,6 +167,12 @@ void TestControls::captionsFit()
         QVERIFY(accessible != nullptr);
         QCOMPARE(accessible->text(QAccessible::Name), label->Caption());
     }
+    // A caption too wide for its button wraps into lines that each fit.
+    for (CommandButton *button : form.window().findChildren<CommandButton *>()) {
+        for (const QString &line : button->drawnCaption().split(u'\n'))
+            QVERIFY2(button->fontMetrics().horizontalAdvance(line) < button->width(),
+                     qPrintable(button->objectName() + u' ' + line));
+    }
 }
 
 QTEST_MAIN(TestControls)

@@ -85,7 +85,7 @@ void TestForm1::windowProperties()
     FormWindow &w = p->form1().window();
     QCOMPARE(w.windowTitle(), QStringLiteral("Kelvane0.4测试版"));
     QCOMPARE(w.size(), QSize(576, 332));
-    QVERIFY(!w.windowIcon().isNull());
+    QVERIFY(w.windowIcon().availableSizes().contains(QSize(256, 256)));
     QCOMPARE(p->form1().ui().Label1->ForeColor(), QColor(255, 0, 0));
     QCOMPARE(p->form1().ui().Label4->ForeColor(), QColor(0, 192, 0));
     QCOMPARE(p->form1().ui().Label2->font().pointSizeF(), 26.25);

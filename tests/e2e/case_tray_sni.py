@@ -54,9 +54,10 @@ def the_item(program):
 
 
 def expect_feather(pixmaps):
-    """The item's images (width, height, ARGB in network order): the 16 and the 32 pixel
-    feather, yellow and black on a transparent ground."""
-    expect_equal(sorted((w, h) for w, h, _ in pixmaps), [(16, 16), (32, 32)], "icon sizes")
+    """The item's images (width, height, ARGB in network order): the feather at each size
+    up to 64 pixels (Qt's limit), yellow and black on a transparent ground."""
+    expect_equal(sorted((w, h) for w, h, _ in pixmaps), [(s, s) for s in (16, 32, 48, 64)],
+                 "icon sizes")
     for w, h, data in pixmaps:
         expect_equal(len(data), w * h * 4, "bytes of the %dx%d image" % (w, h))
         px = [tuple(data[i:i + 4]) for i in range(0, len(data), 4)]

@@ -48,7 +48,7 @@ has_clause() {
 }
 for wanted in '^libqt6widgets6 \(>= 6\.' '^libqt6gui6 \(>= 6\.' '^libqt6core6 \(>= 6\.' \
               '^libc6 \(>= ' '^libstdc\+\+6 \(>= ' \
-              '^fonts-noto-cjk \| fonts-wqy-zenhei \| fonts-arphic-uming$'; do
+              '^fonts-noto-cjk \| fonts-wqy-zenhei \| fonts-arphic-uming$' '^qt6-translations-l10n$'; do
     has_clause "$wanted" || fail "Depends has no clause matching /$wanted/: $depends"
 done
 

@@ -1,6 +1,7 @@
 #include "values/convert.h"
 #include "values/gbk.h"
 
+#include <QRegularExpression>
 #include <QTest>
 
 #include <limits>
@@ -20,6 +21,8 @@ private slots:
     void formatNumber();
     void formatHms_data();
     void formatHms();
+    void longTimeShowsTheTimeAlone_data();
+    void longTimeShowsTheTimeAlone();
     void daysOfDateTimes();
     void gbkRoundTrip();
 };
@@ -165,6 +168,34 @@ void TestConvert::formatHms()
     QFETCH(double, days);
     QFETCH(QString, expected);
     QCOMPARE(convert::formatHms(days), expected);
+}
+
+void TestConvert::longTimeShowsTheTimeAlone_data()
+{
+    QTest::addColumn<QLocale>("locale");
+    for (const QLocale &l :
+         QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory))
+        QTest::newRow(qPrintable(l.name())) << l;
+}
+
+void TestConvert::longTimeShowsTheTimeAlone()
+{
+    QFETCH(QLocale, locale);
+    const QString text = convert::longTime(QTime(21, 5, 7), locale);
+    // Hours, minutes, seconds in order; on a 12-hour clock with the locale's PM (in capitals
+    // where the format says so). Then nothing left of the time zone: no brackets, no letter
+    // stuck to the digits, no punctuation at the end.
+    const bool pm = text.contains(locale.pmText(), Qt::CaseInsensitive);
+    const QString rest = QString(text).remove(locale.pmText(), Qt::CaseInsensitive).trimmed();
+    const auto unicode = QRegularExpression::UseUnicodePropertiesOption;
+    QList<int> numbers;
+    for (const QString &n :
+         rest.split(QRegularExpression(QStringLiteral("\\D+"), unicode), Qt::SkipEmptyParts))
+        numbers << locale.toInt(n);
+    QCOMPARE(numbers, QList<int>({pm ? 9 : 21, 5, 7}));
+    const QRegularExpression debris(
+        QStringLiteral("[()\\[\\]（）【】]|[A-Za-z]\\d|\\d[A-Za-z]|[\\p{P}\\s]$"), unicode);
+    QVERIFY2(!rest.contains(debris), qPrintable(text));
 }
 
 void TestConvert::daysOfDateTimes()

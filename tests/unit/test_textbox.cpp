@@ -46,6 +46,15 @@ void TestTextBox::editsRaiseOneChangeEach_data()
         QTest::keyClicks(&b, QStringLiteral("xy"));
         QTest::keyClick(&b, Qt::Key_Z, Qt::ControlModifier);
     }) << QStringLiteral("start") << 3;
+    QTest::newRow("all selected, then typed over") << Edit([](TextBox &b) {
+        QTest::keyClick(&b, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(&b, Qt::Key_X);
+    }) << QStringLiteral("x") << 1;
+    QTest::newRow("typed, undone, redone") << Edit([](TextBox &b) {
+        QTest::keyClicks(&b, QStringLiteral("xy"));
+        QTest::keyClick(&b, Qt::Key_Z, Qt::ControlModifier);
+        QTest::keyClick(&b, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    }) << QStringLiteral("startxy") << 4;
     QTest::newRow("input method composes, then commits") << Edit([](TextBox &b) {
         for (const QString &pinyin : {QStringLiteral("n"), QStringLiteral("ni"), QString()}) {
             QInputMethodEvent compose(pinyin, {});
